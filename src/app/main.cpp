@@ -1,0 +1,34 @@
+#include <QApplication>
+#include <QStyleFactory>
+#include <cstdio>
+#include <cstdlib>
+
+#include "shell/form1.h"
+#include "shell/qt_modal.h"
+#include "shell/startup.h"
+
+int main(int argc, char* argv[]) {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  bool hasDisplay = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+  if (!hasDisplay && (platform == nullptr || *platform == '\0')) {
+    std::fprintf(stderr,
+                 "corvane: no display found. Corvane is a desktop program and needs a window "
+                 "system.\nRun it from a desktop session, or under a virtual display with:\n"
+                 "    xvfb-run -a ./build/corvane\n");
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("corvane"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));
+
+  corvane::QtModal modal;
+  corvane::SetCurrentModal(&modal);
+  std::unique_ptr<corvane::Form1> form = corvane::Main();
+  int rc = QApplication::exec();
+  form.reset();
+  corvane::SetCurrentModal(nullptr);
+  return rc;
+}

@@ -1,0 +1,91 @@
+#include "platform/dir_search.h"
+
+#include <sys/stat.h>
+
+#include "platform/attributes.h"
+
+namespace corvane {
+
+bool MatchMask(std::string_view mask, std::string_view name) {
+  if (mask == "*.*") return true;
+  // Iterative wildcard match with single-star backtracking: linear in practice,
+  // never recursive, so a hostile mask cannot exhaust the stack.
+  size_t m = 0, n = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
+      ++m;
+      ++n;
+    } else if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      resume = n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+DirSearch::~DirSearch() {
+  Close();
+}
+
+void DirSearch::Close() {
+  if (dir_ != nullptr) ::closedir(dir_);
+  dir_ = nullptr;
+}
+
+std::string DirSearch::First(const std::string& pattern, uint32_t attributes) {
+  Close();
+  std::string::size_type slash = pattern.rfind('/');
+  if (slash == std::string::npos) {
+    directory_.clear();
+    mask_ = pattern;
+  } else {
+    directory_ = pattern.substr(0, slash + 1);
+    mask_ = pattern.substr(slash + 1);
+  }
+  allowed_ = attributes;
+  if (mask_.empty()) return {};  // an empty mask matches nothing
+  dir_ = ::opendir(directory_.empty() ? "." : directory_.c_str());
+  if (dir_ == nullptr) return {};
+  return Next();
+}
+
+std::string DirSearch::Next() {
+  if (dir_ == nullptr) return {};
+  while (struct dirent* entry = ::readdir(dir_)) {
+    std::string_view name(entry->d_name);
+    if (!MatchMask(mask_, name)) continue;
+    uint32_t attr = 0;
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st {};
+      std::string full = directory_ + std::string(name);
+      if (::lstat(full.c_str(), &st) != 0) continue;  // vanished meanwhile
+      type = S_ISDIR(st.st_mode)   ? DT_DIR
+             : S_ISLNK(st.st_mode) ? DT_LNK
+             : S_ISREG(st.st_mode) ? DT_REG
+                                   : DT_FIFO;
+    }
+    if (type == DT_DIR) {
+      attr |= kAttrDirectory;
+    } else if (type == DT_LNK) {
+      attr |= kAttrSymlink;
+    } else if (type != DT_REG) {
+      attr |= kAttrSystem;
+    }
+    if (IsHiddenName(std::string(name))) attr |= kAttrHidden;
+    uint32_t restricted = attr & (kAttrDirectory | kAttrHidden | kAttrSystem);
+    if ((restricted & ~allowed_) != 0) continue;
+    current_attributes_ = attr == 0 ? kAttrNormal : attr;
+    return std::string(name);
+  }
+  Close();
+  return {};
+}
+
+}  // namespace corvane

@@ -1,0 +1,108 @@
+#include "platform/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace corvane {
+
+namespace {
+// Length of the valid UTF-8 sequence starting at s[i], or 0 when invalid.
+size_t Utf8SequenceLength(const std::string& s, size_t i) {
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char c = byte(i);
+  if (c < 0x80) return 1;
+  size_t len;
+  uint32_t cp;
+  if ((c & 0xE0) == 0xC0) {
+    len = 2;
+    cp = c & 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    len = 3;
+    cp = c & 0x0F;
+  } else if ((c & 0xF8) == 0xF0) {
+    len = 4;
+    cp = c & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i + k) & 0x3F);
+  }
+  static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+}  // namespace
+
+std::string DisplayForm(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    size_t len = Utf8SequenceLength(bytes, i);
+    if (len == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out.append(bytes, i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
+std::string ResolveDisplayPath(const std::string& display) {
+  if (display.empty() || Exists(display)) return display;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= display.size()) {
+    size_t slash = display.find('/', start);
+    if (slash == std::string::npos) slash = display.size();
+    parts.push_back(display.substr(start, slash - start));
+    start = slash + 1;
+  }
+  std::string resolved = parts[0];  // "" for an absolute path
+  for (size_t k = 1; k < parts.size(); ++k) {
+    std::string dir = resolved.empty() ? "/" : resolved;
+    std::string candidate = resolved + "/" + parts[k];
+    if (!Exists(candidate)) {
+      std::string match;
+      int matches = 0;
+      if (DIR* d = ::opendir(dir.c_str())) {
+        while (struct dirent* e = ::readdir(d)) {
+          if (DisplayForm(e->d_name) == parts[k]) {
+            match = e->d_name;
+            ++matches;
+          }
+        }
+        ::closedir(d);
+      }
+      if (matches != 1) return display;
+      candidate = resolved + "/" + match;
+    }
+    resolved = candidate;
+  }
+  return resolved;
+}
+
+std::string ExecutableDirectory() {
+  std::string buffer(4096, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return ".";
+  buffer.resize(static_cast<size_t>(n));
+  size_t slash = buffer.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return buffer.substr(0, slash);
+}
+
+}  // namespace corvane

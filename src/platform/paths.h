@@ -1,0 +1,22 @@
+#pragma once
+// Paths are byte strings exactly as the file system holds them. These helpers
+// give a display form and map a display form coming back from a dialog to the
+// bytes of the entry it shows.
+#include <string>
+
+namespace corvane {
+
+// UTF-8 text for showing a path; every byte that is not part of a valid UTF-8
+// sequence becomes U+FFFD, as the toolkit's own decoding does.
+std::string DisplayForm(const std::string& bytes);
+
+// A path returned by a dialog (in display form) mapped back to the bytes of the
+// existing entry it names. Components that exist as given are kept; a component
+// that does not is replaced by the one entry of its directory with the same
+// display form. Returns the input unchanged when nothing better is found.
+std::string ResolveDisplayPath(const std::string& display);
+
+// The directory that holds the running executable, as the system reports it.
+std::string ExecutableDirectory();
+
+}  // namespace corvane

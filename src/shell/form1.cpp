@@ -1,0 +1,190 @@
+#include "shell/form1.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+
+#include "picking/add_files_command.h"
+#include "picking/core/c_file_dialog.h"
+#include "picking/list_editing.h"
+#include "scan/browse_delete_command.h"
+#include "scan/browse_folder_command.h"
+#include "shell/form_lifecycle.h"
+#include "shred/delete_files_command.h"
+#include "shred/shreds_amount_guard.h"
+
+namespace corvane {
+
+namespace {
+// Layout is given in twips; 15 twips make one pixel at 96 dpi.
+QRect Twips(int left, int top, int width, int height) {
+  auto px = [](int twips) { return (twips + 7) / 15; };
+  return {px(left), px(top), px(width), px(height)};
+}
+
+QFont DialogFont() {
+  QFont f(QStringLiteral("Liberation Sans"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSizeF(7.5);
+  return f;
+}
+
+QFont FieldFont() {
+  QFont f(QStringLiteral("Arial"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSizeF(9);
+  f.setBold(true);
+  return f;
+}
+
+HoverButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* button = new HoverButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAllCaptions(caption);
+  button->setGeometry(geometry);
+  return button;
+}
+
+QLineEdit* MakeField(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+  auto* field = new QLineEdit(text, parent);
+  field->setObjectName(QString::fromLatin1(name));
+  field->setFont(FieldFont());
+  field->setAlignment(Qt::AlignCenter);
+  field->setGeometry(geometry);
+  field->setTextMargins(0, 0, 0, 0);
+  return field;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  label->setGeometry(geometry);
+  return label;
+}
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromLatin1(kMainCaption));
+  setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));
+  setFont(DialogFont());
+  setFixedSize(312, 300);
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  List1 = new ListBox(this);
+  List1->setObjectName(QStringLiteral("List1"));
+  List1->setGeometry(Twips(83, 120, 4515, 2400));
+
+  AddFiles = MakeButton(this, "AddFiles", QStringLiteral("&Add Files To Delete"),
+                        Twips(113, 2760, 1335, 495));
+  BrowseFolder = MakeButton(this, "BrowseFolder", QStringLiteral("&Browse For A Folder To Delete"),
+                            Twips(1673, 2760, 1335, 495));
+  DeleteFiles = MakeButton(this, "DeleteFiles", QStringLiteral("&Delete Files"),
+                           Twips(3233, 2760, 1335, 495));
+  BrowseDelete =
+      MakeButton(this, "BrowseDelete", QStringLiteral("Browse && Delete A &Folder (Auto)"),
+                 Twips(1680, 3360, 1335, 495));
+  ShredsAmount = MakeField(this, "ShredsAmount", QStringLiteral("20"), Twips(120, 3600, 1395, 285));
+  FileSpecific =
+      MakeField(this, "FileSpecific", QStringLiteral("*.*"), Twips(3180, 3600, 1395, 285));
+
+  ProgressBar1 = new CaptionProgressBar(this);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(Twips(0, 4080, 4635, 375));
+
+  Label1 =
+      MakeLabel(this, "Label1", QStringLiteral("Number Of Shreds:"), Twips(120, 3360, 1395, 255));
+  Label2 = MakeLabel(this, "Label2", QStringLiteral("File Specific"), Twips(3180, 3360, 1395, 255));
+
+  List2 = new ListBox(this);
+  List2->setObjectName(QStringLiteral("List2"));
+  List2->setGeometry(Twips(2820, 120, 1755, 2400));
+  List2->setFocusPolicy(Qt::NoFocus);
+  List2->hide();
+
+  BrowseFF1 = new BrowseFF(this);
+  BrowseFF1->setObjectName(QStringLiteral("BrowseFF1"));
+
+  QWidget::setTabOrder(List1, AddFiles);
+  QWidget::setTabOrder(AddFiles, BrowseFolder);
+  QWidget::setTabOrder(BrowseFolder, DeleteFiles);
+  QWidget::setTabOrder(DeleteFiles, BrowseDelete);
+  QWidget::setTabOrder(BrowseDelete, ShredsAmount);
+  QWidget::setTabOrder(ShredsAmount, FileSpecific);
+  List1->setFocus();
+
+  connect(AddFiles, &QAbstractButton::clicked, this, [this] { AddFiles_Click(); });
+  connect(BrowseFolder, &QAbstractButton::clicked, this, [this] { BrowseFolder_Click(); });
+  connect(DeleteFiles, &QAbstractButton::clicked, this, [this] { DeleteFiles_Click(); });
+  connect(BrowseDelete, &QAbstractButton::clicked, this, [this] { BrowseDelete_Click(); });
+  connect(List1, &ListBox::KeyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= 1;
+    if (modifiers & Qt::ControlModifier) shift |= 2;
+    if (modifiers & Qt::AltModifier) shift |= 4;
+    List1_KeyDown(VirtualKeyCode(key), shift);
+  });
+  connect(ShredsAmount, &QLineEdit::textChanged, this, [this] { ShredsAmount_Change(); });
+}
+
+Form1::~Form1() = default;
+
+intptr_t Form1::hWnd() {
+  return static_cast<intptr_t>(winId());
+}
+
+int Form1::VirtualKeyCode(int qtKey) {
+  if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+    return qtKey;
+  switch (qtKey) {
+    case Qt::Key_Delete:
+      return 46;
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_Insert:
+      return 45;
+    default:
+      return 0;
+  }
+}
+
+void Form1::Form_Load() {
+  FormLoad(*this);
+}
+void Form1::AddFiles_Click() {
+  AddFilesClick(*this);
+}
+void Form1::BrowseFolder_Click() {
+  BrowseFolderClick(*this);
+}
+void Form1::DeleteFiles_Click() {
+  DeleteFilesClick(*this);
+}
+void Form1::BrowseDelete_Click() {
+  BrowseDeleteClick(*this);
+}
+void Form1::List1_KeyDown(int keyCode, int shift) {
+  List1KeyDown(*this, keyCode, shift);
+}
+void Form1::ShredsAmount_Change() {
+  ShredsAmountChange(*this);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Closing cannot be refused.
+  FormUnload(*this);
+  event->accept();
+}
+
+}  // namespace corvane

@@ -1,0 +1,66 @@
+#pragma once
+// The main window: the file list, the hidden directory list, the four command
+// buttons, the two fields, the progress bar and the folder chooser, plus the
+// flags that the commands share.
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+#include <memory>
+
+#include "shell/browse_ff.h"
+#include "shell/caption_progress_bar.h"
+#include "shell/hover_button.h"
+#include "shell/list_box.h"
+
+namespace corvane {
+
+class cFileDialog;
+
+inline constexpr char kMainCaption[] = "Corvane By Halvek";
+
+class Form1 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Controls, in tab order.
+  ListBox* List1;
+  HoverButton* AddFiles;
+  HoverButton* BrowseFolder;
+  HoverButton* DeleteFiles;
+  HoverButton* BrowseDelete;
+  QLineEdit* ShredsAmount;
+  QLineEdit* FileSpecific;
+  CaptionProgressBar* ProgressBar1;
+  QLabel* Label1;
+  QLabel* Label2;
+  ListBox* List2;  // never shown, never focused
+  BrowseFF* BrowseFF1;
+
+  // Shared state of the commands.
+  std::unique_ptr<cFileDialog> FileDialog;
+  bool StopRequested = false;
+  bool AbortRequested = false;
+  bool AutoMode = false;
+
+  // The window's handle, used as the owner of dialogs.
+  intptr_t hWnd();
+
+  // Handlers, the same ones the controls' notifications reach.
+  void Form_Load();
+  void AddFiles_Click();
+  void BrowseFolder_Click();
+  void DeleteFiles_Click();
+  void BrowseDelete_Click();
+  void List1_KeyDown(int keyCode, int shift);
+  void ShredsAmount_Change();
+
+  // A key as the list's key handler sees it: 46 for Delete, 8 for Backspace...
+  static int VirtualKeyCode(int qtKey);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+};
+
+}  // namespace corvane

@@ -1,0 +1,57 @@
+#pragma once
+// A list box whose entries are byte strings (paths exactly as the file system
+// holds them). The text shown is only a display form. No 16-bit limit: appending
+// costs the same whatever the length of the list.
+#include <QAbstractListModel>
+#include <QListView>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class ListBoxModel : public QAbstractListModel {
+  Q_OBJECT
+ public:
+  using QAbstractListModel::QAbstractListModel;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  void Append(std::string entry);
+  void RemoveAt(int64_t index);
+  void Clear();
+  int64_t Count() const { return static_cast<int64_t>(entries_.size()); }
+  const std::string& At(int64_t index) const { return entries_[static_cast<size_t>(index)]; }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+class ListBox : public QListView {
+  Q_OBJECT
+ public:
+  explicit ListBox(QWidget* parent = nullptr);
+
+  void AddItem(std::string entry);
+  // Out-of-range indexes are ignored.
+  void RemoveItem(int64_t index);
+  void Clear();
+  int64_t ListCount() const { return model_->Count(); }
+  // The entry at `index`; empty for an index out of range.
+  const std::string& List(int64_t index) const;
+  bool Selected(int64_t index) const;
+  void SetSelected(int64_t index, bool selected);
+  // The text shown for an entry.
+  QString DisplayText(int64_t index) const;
+
+ signals:
+  // Raised for every key pressed while the list has the focus.
+  void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  ListBoxModel* model_;
+};
+
+}  // namespace corvane

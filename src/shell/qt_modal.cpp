@@ -1,0 +1,104 @@
+#include "shell/qt_modal.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "platform/paths.h"
+
+namespace corvane {
+
+namespace {
+QWidget* DialogParent() {
+  QWidget* parent = QApplication::activeWindow();
+  if (parent == nullptr) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->isVisible() && w->objectName() == QLatin1String("Form1")) return w;
+    }
+  }
+  return parent;
+}
+
+std::string ToBytes(const QString& display) {
+  return ResolveDisplayPath(QFile::encodeName(display).toStdString());
+}
+}  // namespace
+
+int QtModal::MessageBox(const std::string& prompt, int style, const std::string& title) {
+  QMessageBox box(DialogParent());
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(prompt));
+  bool yesNo = (style & 0xF) == kMbYesNo;
+  if ((style & 0xF0) == kMbStop) box.setIcon(QMessageBox::Critical);
+  if ((style & 0xF0) == 0x20) box.setIcon(QMessageBox::Question);
+  if (yesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  int answer = box.exec();
+  if (!yesNo) return kIdOk;
+  return answer == QMessageBox::Yes ? kIdYes : kIdNo;
+}
+
+std::optional<std::string> QtModal::ChooseFolder(const FolderRequest& request) {
+  QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setLabelText(QFileDialog::FileName, QString::fromStdString(request.prompt));
+  dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Choose"));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToBytes(chosen.first());
+}
+
+FileAnswer QtModal::ChooseFiles(const FileRequest& request) {
+  FileAnswer answer;
+  QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  if (request.save) {
+    dialog.setFileMode(QFileDialog::AnyFile);
+  } else {
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
+                                           : (request.mustExist ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile));
+  }
+  QStringList filters;
+  for (const auto& [description, patterns] : request.filters) {
+    QString p = QString::fromStdString(patterns);
+    p.replace(QLatin1Char(';'), QLatin1Char(' '));
+    if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    filters << QString::fromStdString(description) + QStringLiteral(" (") + p + QStringLiteral(")");
+  }
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    int index = request.filterIndex >= 1 && request.filterIndex <= filters.size()
+                    ? request.filterIndex - 1
+                    : 0;
+    dialog.selectNameFilter(filters[index]);
+  }
+  if (!request.initialDir.empty())
+    dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(request.initialDir)));
+  if (!request.defaultExt.empty())
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+  if (!request.initialName.empty())
+    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(request.initialName)));
+  if (dialog.exec() != QDialog::Accepted) return answer;
+  answer.accepted = true;
+  for (const QString& file : dialog.selectedFiles()) answer.paths.push_back(ToBytes(file));
+  answer.filterIndex = static_cast<int32_t>(filters.indexOf(dialog.selectedNameFilter()) + 1);
+  if (answer.filterIndex <= 0) answer.filterIndex = request.filterIndex;
+  return answer;
+}
+
+void QtModal::PumpEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+}  // namespace corvane

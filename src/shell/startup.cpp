@@ -1,0 +1,17 @@
+#include "shell/startup.h"
+
+#include "platform/paths.h"
+#include "shell/core/module1.h"
+#include "shell/form1.h"
+
+namespace corvane {
+
+std::unique_ptr<Form1> Main() {
+  IniPath = ExecutableDirectory() + "/" + "corvane.ini";
+  auto form = std::make_unique<Form1>();
+  form->Form_Load();
+  form->show();
+  return form;
+}
+
+}  // namespace corvane

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "platform/attributes.h"
+#include "platform/dir_search.h"
+#include "platform/file_ops.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+const std::string kBadName = std::string("bad\xff\xfe") + ".txt";
+
+struct Tree {
+  TempDir dir;
+  Tree() {
+    dir.Write("plain.txt", "plain");
+    dir.Write(".hidden", "hidden");
+    dir.Write(kBadName, "bad name");
+    dir.Mkdir("sub");
+    dir.Mkdir(".hiddendir");
+    EXPECT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(::symlink((dir / "plain.txt").c_str(), (dir / "link-file").c_str()), 0);
+    EXPECT_EQ(::symlink((dir / "sub").c_str(), (dir / "link-dir").c_str()), 0);
+    dir.Write("readonly.txt", "keep me");
+    ::chmod((dir / "readonly.txt").c_str(), 0444);
+  }
+};
+
+std::set<std::string> Enumerate(const std::string& pattern, uint32_t attributes) {
+  std::set<std::string> names;
+  DirSearch search;
+  for (std::string n = search.First(pattern, attributes); !n.empty(); n = search.Next())
+    names.insert(n);
+  return names;
+}
+
+TEST(Attributes, FollowTheLinuxRules) {
+  Tree t;
+  EXPECT_EQ(*GetAttr(t.dir / "plain.txt"), kAttrNormal);
+  EXPECT_EQ(*GetAttr(t.dir / ".hidden"), kAttrHidden);
+  EXPECT_EQ(*GetAttr(t.dir / "sub"), kAttrDirectory);
+  EXPECT_EQ(*GetAttr(t.dir / ".hiddendir"), kAttrDirectory | kAttrHidden);
+  EXPECT_EQ(*GetAttr(t.dir / "fifo"), kAttrSystem);
+  // Links are never followed: a link to a directory is not a directory.
+  EXPECT_EQ(*GetAttr(t.dir / "link-dir"), kAttrSymlink);
+  EXPECT_EQ(*GetAttr(t.dir / "link-file"), kAttrSymlink);
+  EXPECT_EQ(*GetAttr(t.dir / "readonly.txt"), kAttrReadOnly);
+  EXPECT_EQ(*GetAttr(t.dir / kBadName), kAttrNormal);
+  EXPECT_FALSE(GetAttr(t.dir / "missing").has_value());
+}
+
+TEST(DirSearch, FiltersByMaskAndAttributes) {
+  Tree t;
+  std::string base = t.dir.path() + "/";
+  std::set<std::string> plain = {"plain.txt", kBadName, "link-file", "link-dir", "readonly.txt"};
+  EXPECT_EQ(Enumerate(base + "*.*", 0), plain);
+  auto withDirs = plain;
+  withDirs.insert("sub");
+  EXPECT_EQ(Enumerate(base + "*.*", kAttrDirectory), withDirs);
+  auto withSystem = plain;
+  withSystem.insert("fifo");
+  EXPECT_EQ(Enumerate(base + "*", kAttrSystem), withSystem);
+  EXPECT_EQ(Enumerate(base + "*.txt", 0),
+            (std::set<std::string>{"plain.txt", kBadName, "readonly.txt"}));
+  EXPECT_EQ(Enumerate(base + "?lain.*", 0), (std::set<std::string>{"plain.txt"}));
+  EXPECT_EQ(Enumerate(base + "PLAIN.TXT", 0), std::set<std::string>{});  // case-sensitive
+  EXPECT_TRUE(Enumerate(base, kAttrDirectory).empty());                  // empty mask
+  EXPECT_TRUE(Enumerate(base + "nothing/*.*", 0).empty());
+  EXPECT_TRUE(Enumerate(base + ".h*", kAttrHidden).count(".hidden"));
+}
+
+TEST(DirSearch, MaskMatching) {
+  EXPECT_TRUE(MatchMask("*.*", "noext"));
+  EXPECT_TRUE(MatchMask("*", ""));
+  EXPECT_TRUE(MatchMask("a*b*c", "aXXbYYc"));
+  EXPECT_FALSE(MatchMask("a*b*c", "aXXbYY"));
+  EXPECT_TRUE(MatchMask("*.txt", "x.tar.txt"));
+  EXPECT_FALSE(MatchMask("*.txt", "x.txt.gz"));
+  EXPECT_FALSE(MatchMask("?", ""));
+  EXPECT_TRUE(MatchMask(" x", " x"));
+  EXPECT_FALSE(MatchMask(" x", "x"));
+  // A pathological mask stays fast (no exponential backtracking).
+  EXPECT_FALSE(MatchMask("*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
+}
+
+TEST(FileOps, NeverWriteThroughLinksFifosOrReadOnly) {
+  TempDir outside;
+  std::string target = outside.Write("target", "outside content");
+  Tree t;
+  ASSERT_EQ(::symlink(target.c_str(), (t.dir / "link-out").c_str()), 0);
+
+  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "link-out").open());
+  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "fifo").open());  // returns, never blocks
+  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "readonly.txt").open());
+  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "sub").open());
+  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "missing").open());
+
+  EXPECT_TRUE(DeleteEntry(t.dir / "link-out"));
+  EXPECT_EQ(ReadFile(target), "outside content");
+  EXPECT_TRUE(DeleteEntry(t.dir / "link-dir"));
+  EXPECT_TRUE(std::filesystem::is_directory(t.dir / "sub"));
+  EXPECT_TRUE(DeleteEntry(t.dir / "fifo"));
+  EXPECT_FALSE(DeleteEntry(t.dir / "readonly.txt"));  // even for root
+  EXPECT_EQ(ReadFile(t.dir / "readonly.txt"), "keep me");
+  EXPECT_FALSE(DeleteEntry(t.dir / "sub"));
+  EXPECT_TRUE(DeleteEntry(t.dir / kBadName));
+  EXPECT_FALSE(EntryExists(t.dir / kBadName));
+}
+
+TEST(FileOps, OverwriteInPlaceTruncateAndRemoveDirectories) {
+  TempDir dir;
+  std::string path = dir.Write("f", "0123456789");
+  WritableFile file = WritableFile::OpenExisting(path);
+  ASSERT_TRUE(file.open());
+  EXPECT_EQ(file.size(), 10);
+  EXPECT_TRUE(file.WriteAt("ab", 2, 4));
+  EXPECT_TRUE(file.Flush());
+  EXPECT_EQ(ReadFile(path), "0123ab6789");
+  EXPECT_TRUE(file.Truncate());
+  EXPECT_TRUE(file.Append("\r\n", 2));
+  EXPECT_TRUE(file.Close());
+  EXPECT_EQ(ReadFile(path), "\r\n");
+
+  dir.Write("full/x", "x");
+  dir.Mkdir("empty");
+  ASSERT_EQ(::symlink((dir / "empty").c_str(), (dir / "link").c_str()), 0);
+  EXPECT_FALSE(RemoveEmptyDirectory(dir / "full"));
+  EXPECT_FALSE(RemoveEmptyDirectory(dir / "link"));
+  EXPECT_TRUE(RemoveEmptyDirectory(dir / "empty"));
+  EXPECT_FALSE(RemoveEmptyDirectory(dir / "empty"));
+}
+
+TEST(Paths, DisplayFormAndBackToBytes) {
+  EXPECT_EQ(DisplayForm("plain/é"), "plain/é");
+  EXPECT_EQ(DisplayForm("a\xff"), "a\xEF\xBF\xBD");
+  EXPECT_EQ(DisplayForm("\xC0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong
+  TempDir dir;
+  std::string bad = dir.Write("sub/" + kBadName, "x");
+  EXPECT_EQ(ResolveDisplayPath(DisplayForm(bad)), bad);
+  EXPECT_EQ(ResolveDisplayPath(dir / "sub"), dir / "sub");
+  EXPECT_EQ(ResolveDisplayPath(dir / "none"), dir / "none");
+  EXPECT_NE(ExecutableDirectory().find('/'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,70 @@
+#pragma once
+// A modal handler for tests: answers from a script, records what was asked, and
+// lets a test act inside the event pump (click Abort, close the window...).
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/modal.h"
+
+namespace corvane::testing {
+
+struct AskedBox {
+  std::string prompt;
+  int style;
+  std::string title;
+};
+
+class ScriptedModal : public Modal {
+ public:
+  ScriptedModal() { SetCurrentModal(this); }
+  ~ScriptedModal() override { SetCurrentModal(nullptr); }
+
+  int MessageBox(const std::string& prompt, int style, const std::string& title) override {
+    boxes.push_back({prompt, style, title});
+    if (onBox) onBox(boxes.back());
+    bool yesNo = (style & 0xF) == kMbYesNo;
+    if (!yesNo) return kIdOk;
+    if (answers.empty()) return kIdYes;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::optional<std::string> ChooseFolder(const FolderRequest& request) override {
+    folderRequests.push_back(request);
+    if (folders.empty()) return std::nullopt;
+    auto answer = folders.front();
+    folders.pop_front();
+    return answer;
+  }
+
+  FileAnswer ChooseFiles(const FileRequest& request) override {
+    fileRequests.push_back(request);
+    if (files.empty()) return {};
+    FileAnswer answer = files.front();
+    files.pop_front();
+    return answer;
+  }
+
+  void PumpEvents() override {
+    ++pumps;
+    if (pumpQt) pumpQt();
+    if (onPump) onPump(pumps);
+  }
+
+  std::vector<AskedBox> boxes;
+  std::deque<int> answers;  // for Yes/No boxes; Yes when the script runs out
+  std::function<void(const AskedBox&)> onBox;
+  std::vector<FolderRequest> folderRequests;
+  std::deque<std::optional<std::string>> folders;
+  std::vector<FileRequest> fileRequests;
+  std::deque<FileAnswer> files;
+  int pumps = 0;
+  std::function<void(int)> onPump;  // called with the pump's number, from 1
+  std::function<void()> pumpQt;     // widget tests let Qt deliver events here
+};
+
+}  // namespace corvane::testing
