@@ -154,3 +154,17 @@ TEST(Paths, DisplayFormAndBackToBytes) {
 
 }  // namespace
 }  // namespace corvane
+
+#include "scan/core/add_backslash.h"
+
+namespace corvane {
+namespace {
+TEST(AddBackslash, AppendsOneSeparatorAtMost) {
+  EXPECT_EQ(AddBackslash("/tmp", "/"), "/tmp/");
+  EXPECT_EQ(AddBackslash("/tmp/", "/"), "/tmp/");
+  EXPECT_EQ(AddBackslash("/", "/"), "/");
+  EXPECT_EQ(AddBackslash("", "/"), "/");
+  EXPECT_EQ(AddBackslash("/tmp/", "//"), "/tmp///");
+}
+}  // namespace
+}  // namespace corvane
