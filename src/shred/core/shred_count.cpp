@@ -1,0 +1,60 @@
+#include "shred/core/shred_count.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace corvane {
+
+namespace {
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::optional<int64_t> RoundHalfEven(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  // nearbyint follows the current rounding mode, which is to-nearest-even.
+  double rounded = std::nearbyint(value);
+  if (rounded >= 9223372036854775807.0 || rounded < -9223372036854775807.0) return std::nullopt;
+  return static_cast<int64_t>(rounded);
+}
+}  // namespace
+
+std::optional<double> ParseShredCount(const std::string& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  bool negative = false;
+  if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
+    negative = text[begin] == '-';
+    ++begin;
+  }
+  if (begin == end) return std::nullopt;
+  // Only digits, one point and an exponent: no "inf", "nan" or hex forms.
+  char first = text[begin];
+  if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.')) return std::nullopt;
+  double value = 0;
+  auto [ptr, ec] =
+      std::from_chars(text.data() + begin, text.data() + end, value, std::chars_format::general);
+  if (ptr != text.data() + end) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) {
+    value = std::numeric_limits<double>::infinity();  // too large to hold; still a number
+  } else if (ec != std::errc()) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+int64_t PassCount(double count) {
+  if (std::isnan(count) || count <= 0) return 0;
+  auto rounded = RoundHalfEven(count);
+  if (!rounded) return INT64_MAX;
+  return *rounded < 0 ? 0 : *rounded;
+}
+
+std::optional<int64_t> ProgressMaximum(double count, int64_t files) {
+  return RoundHalfEven(count * static_cast<double>(files));
+}
+
+}  // namespace corvane
