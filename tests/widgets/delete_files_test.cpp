@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include "platform/file_ops.h"
+#include "shell/form1.h"
+#include "shred/core/shred_engine.h"
+#include "support/scripted_modal.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::AskedBox;
+using testing::ReadFile;
+using testing::TempDir;
+
+const char kConfirm[] = "Are You Sure You Want To Delete The Selected Files?";
+const char kDone[] = "Operation Completed Successfully!";
+const char kAborted[] = "File Deletion Process Aborted!";
+
+class DeleteRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    modal.pumpQt = [] { QCoreApplication::processEvents(); };
+    form.show();
+  }
+  std::string AddFile(const std::string& name, const std::string& content) {
+    std::string path = dir.Write(name, content);
+    form.List1->AddItem(path);
+    return path;
+  }
+  void Run(const char* count) {
+    form.ShredsAmount->setText(QString::fromLatin1(count));
+    form.DeleteFiles_Click();
+  }
+  std::vector<std::string> Prompts() const {
+    std::vector<std::string> prompts;
+    for (const AskedBox& box : modal.boxes) prompts.push_back(box.prompt);
+    return prompts;
+  }
+  void ExpectIdle() {
+    EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
+    EXPECT_EQ(form.DeleteFiles->hovercaption(), "&Delete Files");
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{form.AddFiles, form.BrowseFolder, form.BrowseDelete,
+                                         form.ShredsAmount, form.FileSpecific, form.List1})
+      EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    EXPECT_EQ(form.ProgressBar1->shownText(), "");
+    EXPECT_FALSE(form.AbortRequested);
+  }
+
+  testing::ScriptedModal modal;
+  TempDir dir;
+  Form1 form;
+};
+
+TEST_F(DeleteRun, ThreePassesOverwriteThenDelete) {
+  std::string path = AddFile("a", std::string(10000, 'S'));
+  std::vector<std::string> seen;
+  std::vector<int64_t> values;
+  modal.onPump = [&](int) {
+    seen.push_back(EntryExists(path) ? ReadFile(path) : "<gone>");
+    values.push_back(form.ProgressBar1->value());
+    EXPECT_EQ(form.ProgressBar1->max(), 3);
+    EXPECT_EQ(form.ProgressBar1->captionText(), "Deleting Files - ");
+    EXPECT_EQ(form.DeleteFiles->caption(), "&Abort");
+    EXPECT_FALSE(form.List1->isEnabled());
+    EXPECT_FALSE(form.AddFiles->isEnabled());
+  };
+  Run("3");
+  ASSERT_EQ(seen.size(), 3u);
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(seen[pass].size(), 10000u);
+    EXPECT_EQ(seen[pass].find("SSSS"), std::string::npos);
+  }
+  EXPECT_NE(seen[0], seen[1]);
+  EXPECT_EQ(seen[2], "<gone>");
+  EXPECT_EQ(values, (std::vector<int64_t>{1, 2, 3}));
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kDone}));
+  EXPECT_EQ(modal.boxes[0].style, kMbYesNo);
+  EXPECT_EQ(modal.boxes[0].title, "Corvane - Delete Confirmation");
+  EXPECT_EQ(modal.boxes[1].style, kMbOk);
+  EXPECT_EQ(modal.boxes[1].title, "Corvane - Files Deleted");
+  EXPECT_EQ(form.List1->ListCount(), 0);
+  ExpectIdle();
+}
+
+TEST_F(DeleteRun, CountOneDeletesWithoutWritingAndFractionsRoundHalfEven) {
+  std::string a = AddFile("a", "aaaa");
+  std::string b = AddFile("b", "bbbb");
+  std::vector<std::string> second;
+  modal.onPump = [&](int) { second.push_back(EntryExists(b) ? ReadFile(b) : "<gone>"); };
+  Run("1");
+  EXPECT_EQ(second, (std::vector<std::string>{"bbbb", "<gone>"}));
+  EXPECT_EQ(modal.pumps, 2);
+
+  // 2.5 over four files: two passes each, a maximum of 10, the bar reaching 8.
+  modal.boxes.clear();
+  modal.pumps = 0;
+  std::vector<std::string> files;
+  for (const char* n : {"w", "x", "y", "z"}) files.push_back(AddFile(n, "content"));
+  int64_t last = 0, max = 0;
+  std::string after_first_pass;
+  modal.onPump = [&](int n) {
+    last = form.ProgressBar1->value();
+    max = form.ProgressBar1->max();
+    if (n == 1) after_first_pass = ReadFile(files[0]);
+  };
+  Run("2.5");
+  EXPECT_EQ(max, 10);
+  EXPECT_EQ(last, 8);
+  EXPECT_EQ(after_first_pass.size(), 7u);
+  EXPECT_NE(after_first_pass, "content");
+  for (const std::string& f : files) EXPECT_FALSE(EntryExists(f));
+  EXPECT_EQ(Prompts().back(), kDone);
+}
+
+TEST_F(DeleteRun, AbortInTheFilePhaseStopsAfterThePassInProgress) {
+  std::string a = AddFile("a", "first");
+  std::string b = AddFile("b", "second");
+  form.List2->AddItem(dir.path());
+  modal.onPump = [&](int n) {
+    if (n != 1) return;
+    form.DeleteFiles->click();  // the button now reads "&Abort"
+    EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
+    EXPECT_TRUE(form.AddFiles->isEnabled());
+    EXPECT_TRUE(form.BrowseDelete->isEnabled());
+    EXPECT_TRUE(form.AbortRequested);
+  };
+  Run("3");
+  EXPECT_EQ(modal.pumps, 1);
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kAborted}));
+  EXPECT_EQ(modal.boxes[1].style, kMbStop);
+  EXPECT_EQ(modal.boxes[1].title, "Corvane - Operation Aborted");
+  EXPECT_EQ(ReadFile(a).size(), 5u);  // overwritten once, still there
+  EXPECT_NE(ReadFile(a), "first");
+  EXPECT_EQ(ReadFile(b), "second");
+  EXPECT_EQ(form.List1->ListCount(), 2);
+  EXPECT_EQ(form.List2->ListCount(), 1);
+  ExpectIdle();
+}
+
+TEST_F(DeleteRun, AbortInTheDirectoryPhase) {
+  std::string outer = dir.Mkdir("outer");
+  std::string inner = dir.Mkdir("outer/inner");
+  form.List2->AddItem(outer);
+  form.List2->AddItem(inner);
+  modal.onPump = [&](int n) {
+    EXPECT_EQ(form.ProgressBar1->captionText(), "Removing Directories - ");
+    EXPECT_EQ(form.ProgressBar1->max(), 2);
+    if (n == 1) form.DeleteFiles->click();
+  };
+  Run("20");
+  EXPECT_FALSE(EntryExists(inner));  // deepest first
+  EXPECT_TRUE(EntryExists(outer));
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kAborted}));
+  EXPECT_EQ(form.List2->ListCount(), 2);
+  ExpectIdle();
+}
+
+TEST_F(DeleteRun, ClosingTheWindowEndsTheRunSilently) {
+  std::string a = AddFile("a", "first");
+  std::string b = AddFile("b", "second");
+  modal.onPump = [&](int n) {
+    if (n == 1) form.close();
+  };
+  Run("1");
+  EXPECT_TRUE(form.StopRequested);
+  EXPECT_FALSE(EntryExists(a));
+  EXPECT_TRUE(EntryExists(b));
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm}));
+  EXPECT_EQ(form.List1->ListCount(), 2);
+}
+
+TEST_F(DeleteRun, EmptyListsAskThenSayThereIsNothing) {
+  form.DeleteFiles_Click();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, "No Files To Delete!"}));
+  EXPECT_EQ(modal.boxes[1].style, kMbStop);
+  EXPECT_EQ(modal.boxes[1].title, "Corvane - No Files To Delete");
+
+  modal.boxes.clear();
+  modal.answers = {kIdNo};
+  form.DeleteFiles_Click();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm}));
+
+  modal.boxes.clear();
+  form.AutoMode = true;
+  form.DeleteFiles_Click();
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{"No Files To Delete!"}));
+  EXPECT_EQ(modal.pumps, 0);
+  ExpectIdle();
+}
+
+TEST_F(DeleteRun, DeclinedConfirmationChangesNothing) {
+  std::string a = AddFile("a", "keep");
+  modal.answers = {kIdNo};
+  Run("3");
+  EXPECT_EQ(ReadFile(a), "keep");
+  EXPECT_EQ(form.List1->ListCount(), 1);
+  EXPECT_EQ(modal.pumps, 0);
+}
+
+TEST_F(DeleteRun, OnlyListedEntriesAreTouchedAndSurvivorsAreReported) {
+  TempDir outside;
+  std::string precious = outside.Write("precious", "outside content");
+  std::string link = dir / "link";
+  ASSERT_EQ(::symlink(precious.c_str(), link.c_str()), 0);
+  form.List1->AddItem(link);
+  std::string fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  form.List1->AddItem(fifo);
+  std::string readonly = AddFile("readonly", "kept");
+  ::chmod(readonly.c_str(), 0444);
+  std::string plain = AddFile("sub/plain", "gone");
+  form.List1->AddItem(dir / "was-never-there");
+  std::string sub = dir / "sub";
+  dir.Write("sub/unlisted", "not in the list");
+  std::string empty = dir.Mkdir("empty");
+  form.List2->AddItem(sub);
+  form.List2->AddItem(empty);
+
+  Run("3");
+  EXPECT_EQ(ReadFile(precious), "outside content");
+  EXPECT_FALSE(EntryExists(link));
+  EXPECT_FALSE(EntryExists(fifo));
+  EXPECT_FALSE(EntryExists(plain));
+  EXPECT_EQ(ReadFile(readonly), "kept");
+  EXPECT_EQ(ReadFile(dir / "sub/unlisted"), "not in the list");
+  EXPECT_FALSE(EntryExists(empty));
+  ASSERT_EQ(modal.boxes.size(), 2u);
+  EXPECT_EQ(modal.boxes[1].prompt,
+            "Some Files Could Not Be Deleted!\n1 of 5 files and 1 of 2 directories remain.");
+  EXPECT_EQ(modal.boxes[1].style, kMbStop);
+  EXPECT_EQ(modal.boxes[1].title, "Corvane - Files Not Deleted");
+  ASSERT_EQ(form.List1->ListCount(), 1);
+  EXPECT_EQ(form.List1->List(0), readonly);
+  ASSERT_EQ(form.List2->ListCount(), 1);
+  EXPECT_EQ(form.List2->List(0), sub);
+  ExpectIdle();
+}
+
+TEST_F(DeleteRun, ACountThatRoundsToZeroMakesNoPass) {
+  std::string a = AddFile("d/a", "untouched");
+  std::string empty = dir.Mkdir("empty");
+  form.List2->AddItem(dir / "d");
+  form.List2->AddItem(empty);
+  Run("0.4");
+  EXPECT_EQ(ReadFile(a), "untouched");
+  EXPECT_FALSE(EntryExists(empty));
+  EXPECT_EQ(modal.boxes.back().prompt,
+            "Some Files Could Not Be Deleted!\n1 of 1 files and 1 of 2 directories remain.");
+}
+
+TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {
+  form.List1->AddItem(dir / "already-gone");
+  Run("100000");
+  EXPECT_EQ(modal.pumps, 100000);
+  EXPECT_EQ(Prompts().back(), kDone);
+}
+
+TEST_F(DeleteRun, ALongPassPumpsBetweenChunksButChecksOnlyAtItsEnd) {
+  std::string big = AddFile("big", std::string(2 * ShredEngine::kChunkSize + 10, 'S'));
+  int chunk_pumps = 0;
+  modal.onPump = [&](int n) {
+    if (form.ProgressBar1->value() == 0) ++chunk_pumps;  // still inside pass 1
+    if (n == 1) form.DeleteFiles->click();
+  };
+  Run("2");
+  EXPECT_EQ(chunk_pumps, 2);
+  std::string after = ReadFile(big);
+  ASSERT_EQ(after.size(), 2 * ShredEngine::kChunkSize + 10);
+  EXPECT_EQ(after.find("SSSS"), std::string::npos);  // the whole pass was written
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kAborted}));
+}
+
+TEST_F(DeleteRun, AStartRequestWhileAnAbortedRunFinishesIsIgnored) {
+  std::string big = AddFile("big", std::string(2 * ShredEngine::kChunkSize, 'S'));
+  std::string other = AddFile("other", "other");
+  modal.onPump = [&](int n) {
+    if (n == 1) form.DeleteFiles->click();  // abort
+    if (n == 2) form.DeleteFiles->click();  // the button reads "&Delete Files" again
+  };
+  Run("3");
+  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kAborted}));
+  EXPECT_TRUE(EntryExists(big));
+  EXPECT_EQ(ReadFile(other), "other");
+}
+
+}  // namespace
+}  // namespace corvane
