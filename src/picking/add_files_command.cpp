@@ -1,11 +1,42 @@
 #include "picking/add_files_command.h"
 
+#include <string>
+#include <vector>
+
+#include "picking/core/c_file_dialog.h"
+#include "scan/core/add_backslash.h"
 #include "shell/form1.h"
 
 namespace corvane {
 
 void AddFilesClick(Form1& form) {
-  (void)form;
+  if (!form.FileDialog) return;  // the window is closing
+  cFileDialog& dialog = *form.FileDialog;
+  try {
+    // The first write replaces whatever the flag word held.
+    dialog.setFlags(kOfnFileMustExist);
+    dialog.setFlags(dialog.flags() | kOfnHideReadOnly);
+    dialog.setFlags(dialog.flags() | kOfnAllowMultiSelect);
+    dialog.setHwnd(form.hWnd());
+    dialog.ShowOpen();
+    // Still empty after a cancel or a failed dialog.
+    if (dialog.Filename().empty()) return;
+
+    std::string dir;
+    std::vector<std::string> names;
+    int32_t count = 0;
+    dialog.ParseMultiFileName(dir, names, count);
+    for (int32_t i = 0; i < count; ++i) {
+      dir = AddBackslash(dir, "/");
+      form.List1->AddItem(dir + names[static_cast<size_t>(i)]);
+    }
+    // The next dialog starts from an empty name box and an empty buffer.
+    dialog.setFilename("");
+  } catch (const DialogError&) {
+    // Only a file name left behind by some other caller gets here. An error
+    // must not escape into the event loop; start the next click afresh.
+    dialog.setFilename("");
+  }
 }
 
 }  // namespace corvane

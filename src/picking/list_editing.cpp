@@ -1,13 +1,26 @@
 #include "picking/list_editing.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "shell/form1.h"
 
 namespace corvane {
 
+namespace {
+constexpr int kKeyDelete = 46;
+}
+
 void List1KeyDown(Form1& form, int keyCode, int shift) {
-  (void)form;
-  (void)keyCode;
-  (void)shift;
+  (void)shift;  // Shift+Delete and Ctrl+Delete act like Delete
+  ListBox& list = *form.List1;
+  if (keyCode != kKeyDelete || list.ListCount() == 0) return;
+  // Highest first, so each removal leaves the positions still to go in place.
+  std::vector<int64_t> positions;
+  for (int64_t i = list.ListCount() - 1; i >= 0; --i) {
+    if (list.Selected(i)) positions.push_back(i);
+  }
+  for (int64_t position : positions) list.RemoveItem(position);
 }
 
 }  // namespace corvane
