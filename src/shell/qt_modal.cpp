@@ -24,6 +24,33 @@ QWidget* DialogParent() {
 std::string ToBytes(const QString& display) {
   return ResolveDisplayPath(QFile::encodeName(display).toStdString());
 }
+
+// The window whose handle the caller gave as the owner, else the usual parent.
+QWidget* OwnerWindow(intptr_t owner) {
+  if (owner != 0) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (static_cast<intptr_t>(w->internalWinId()) == owner) return w;
+    }
+  }
+  return DialogParent();
+}
+
+// "description (patterns)" as the toolkit's filter text. "*.*" means every
+// file here, names without a dot included. Simplified, because the dialog
+// hands back its filters simplified.
+QString NameFilter(const std::string& description, const std::string& patterns) {
+  QStringList globs;
+  for (const QString& pattern :
+       QString::fromStdString(patterns).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    QString glob = pattern.trimmed();
+    if (glob == QLatin1String("*.*")) glob = QStringLiteral("*");
+    if (!glob.isEmpty()) globs << glob;
+  }
+  if (globs.isEmpty()) globs << QStringLiteral("*");
+  return (QString::fromStdString(description) + QStringLiteral(" (") +
+          globs.join(QLatin1Char(' ')) + QStringLiteral(")"))
+      .simplified();
+}
 }  // namespace
 
 int QtModal::MessageBox(const std::string& prompt, int style, const std::string& title) {
@@ -59,8 +86,12 @@ std::optional<std::string> QtModal::ChooseFolder(const FolderRequest& request) {
 
 FileAnswer QtModal::ChooseFiles(const FileRequest& request) {
   FileAnswer answer;
-  QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
+  QFileDialog dialog(OwnerWindow(request.owner), QString::fromStdString(request.title));
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  // A picked link is listed as the link, never as what it points to.
+  dialog.setOption(QFileDialog::DontResolveSymlinks, true);
+  // The descriptions usually name their patterns already.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (request.save) {
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -70,12 +101,8 @@ FileAnswer QtModal::ChooseFiles(const FileRequest& request) {
                                                                 : QFileDialog::AnyFile));
   }
   QStringList filters;
-  for (const auto& [description, patterns] : request.filters) {
-    QString p = QString::fromStdString(patterns);
-    p.replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (p == QLatin1String("*.*")) p = QStringLiteral("*");
-    filters << QString::fromStdString(description) + QStringLiteral(" (") + p + QStringLiteral(")");
-  }
+  for (const auto& [description, patterns] : request.filters)
+    filters << NameFilter(description, patterns);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
     int index = request.filterIndex >= 1 && request.filterIndex <= filters.size()
