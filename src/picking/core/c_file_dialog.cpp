@@ -1,6 +1,7 @@
 #include "picking/core/c_file_dialog.h"
 
 #include <limits>
+#include <utility>
 
 #include "platform/file_dialogs.h"
 

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace corvane {
 
 DialogError::DialogError(int32_t number, std::string description, std::string source)
