@@ -1,15 +1,47 @@
 #include "shell/form_lifecycle.h"
 
 #include "picking/core/c_file_dialog.h"
+#include "platform/attributes.h"
+#include "platform/dir_search.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
 
+namespace {
+
+// The settings are loaded only from an ordinary file: a hidden one, a
+// directory, a FIFO, a device or a symbolic link of that name is not there.
+bool SettingsFilePresent(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  DirSearch search;
+  for (std::string found = search.First(path, 0); !found.empty(); found = search.Next()) {
+    if (found == name) return search.CurrentAttributes() == kAttrNormal;
+  }
+  return false;
+}
+
+void LoadField(QLineEdit* field, const char* key) {
+  // Setting the text notifies the field's change handler as typing would.
+  field->setText(QString::fromStdString(ReadIniValue("Settings", key)));
+}
+
+}  // namespace
+
 void FormLoad(Form1& form) {
+  if (SettingsFilePresent(IniPath)) {
+    LoadField(form.ShredsAmount, "ShredsAmount");
+    LoadField(form.FileSpecific, "FileSpecific");
+  }
   form.FileDialog = std::make_unique<cFileDialog>();
+  // TODO: give FileDialog the filter "All Files (*.*)|*.*" once cFileDialog has its Filter setter.
 }
 
 void FormUnload(Form1& form) {
+  // Results ignored: a settings file that cannot be written must not stop the close.
+  (void)WriteIniValue("Settings", "ShredsAmount", form.ShredsAmount->text().toStdString());
+  (void)WriteIniValue("Settings", "FileSpecific", form.FileSpecific->text().toStdString());
   form.StopRequested = true;
   form.FileDialog.reset();
 }

@@ -8,6 +8,10 @@ namespace corvane {
 
 std::unique_ptr<Form1> Main() {
   IniPath = ExecutableDirectory() + "/" + "corvane.ini";
+  return OpenMainWindow();
+}
+
+std::unique_ptr<Form1> OpenMainWindow() {
   auto form = std::make_unique<Form1>();
   form->Form_Load();
   form->show();

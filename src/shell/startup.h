@@ -6,8 +6,12 @@ namespace corvane {
 
 class Form1;
 
-// Fixes where the settings live, creates the main window (running its load
-// handler) and shows it. The caller runs the event loop while the window lives.
+// Fixes where the settings live (beside the executable), then opens the main
+// window. The caller runs the event loop while the window lives.
 std::unique_ptr<Form1> Main();
+
+// Creates the main window, runs its load handler with the settings at IniPath
+// (so their checks come before the window appears) and shows it.
+std::unique_ptr<Form1> OpenMainWindow();
 
 }  // namespace corvane

@@ -1,7 +1,26 @@
 #include "shell/core/module1.h"
 
+#include "platform/modal.h"
+#include "platform/private_profile.h"
+
 namespace corvane {
 
 std::string IniPath;
+
+std::string ReadIniValue(const std::string& section, const std::string& key) {
+  std::string buffer;
+  size_t n = GetPrivateProfileString(section, key, "", buffer, kIniReadCapacity, IniPath);
+  return n > 0 ? buffer : std::string();
+}
+
+int32_t WriteIniValue(const std::string& section, const std::string& key,
+                      const std::string& value) {
+  if (Utf8CharCount(key) <= kIniWriteLimit && Utf8CharCount(value) <= kIniWriteLimit)
+    return WritePrivateProfileString(section, key, value, IniPath);
+  CurrentModal().MessageBox(
+      "Can't write more than " + std::to_string(kIniWriteLimit) + " characters for key or value.",
+      kMbOk, "Corvane");
+  return -1;
+}
 
 }  // namespace corvane

@@ -8,4 +8,18 @@ namespace corvane {
 // Full path of the settings file, set once at start-up.
 extern std::string IniPath;
 
+// Longest key or value that may be written, and the read buffer's capacity
+// (which holds the terminating NUL, so a read returns one character less).
+inline constexpr size_t kIniWriteLimit = 255;
+inline constexpr size_t kIniReadCapacity = 255;
+
+// The value of `key` in `section`, or "" when the file, section or key is
+// missing. At most 254 characters come back.
+std::string ReadIniValue(const std::string& section, const std::string& key);
+
+// Stores `value` under `key` in `section`. Returns non-zero when written, 0
+// when the file could not be written, and -1 (after telling the user) when the
+// key or the value is longer than 255 characters.
+int32_t WriteIniValue(const std::string& section, const std::string& key, const std::string& value);
+
 }  // namespace corvane

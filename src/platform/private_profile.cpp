@@ -1,0 +1,312 @@
+#include "platform/private_profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <optional>
+#include <random>
+
+namespace corvane {
+
+namespace {
+
+ProfileRenameHook g_renameHook = nullptr;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+// Where a lookup found things, as byte offsets into the file's content.
+struct Lookup {
+  bool sectionFound = false;
+  bool keyFound = false;
+  size_t valueBegin = 0;  // the value, blanks around it excluded
+  size_t valueEnd = 0;
+  size_t lineContentEnd = 0;  // end of the key's line before its line end
+  size_t insertAt = 0;        // where a new key line of the section goes
+};
+
+// One pass over the lines. The first section with the wanted name counts, and
+// within it the first line holding the key.
+Lookup Find(std::string_view content, std::string_view section, std::string_view key) {
+  Lookup found;
+  bool inSection = false;
+  size_t pos = 0;
+  // A byte order mark is not part of the first line.
+  if (content.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+  while (pos < content.size()) {
+    size_t newline = content.find('\n', pos);
+    size_t end = newline == std::string_view::npos ? content.size() : newline + 1;
+    std::string_view raw =
+        content.substr(pos, (newline == std::string_view::npos ? end : newline) - pos);
+    std::string_view line = Trim(raw);
+    size_t lineStart = pos;
+    pos = end;
+    // A line holding NUL bytes is not text: it matches nothing.
+    if (line.empty() || line.front() == ';' || line.front() == '#' ||
+        line.find('\0') != std::string_view::npos)
+      continue;
+    if (line.front() == '[') {
+      if (inSection) break;
+      size_t close = line.find(']');
+      // A header without its closing bracket starts a section nobody can name.
+      if (close != std::string_view::npos && SameName(Trim(line.substr(1, close - 1)), section)) {
+        inSection = true;
+        found.sectionFound = true;
+        found.insertAt = end;
+      }
+      continue;
+    }
+    if (!inSection) continue;
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    std::string_view name = Trim(line.substr(0, eq));
+    if (name.empty()) continue;
+    found.insertAt = end;
+    if (found.keyFound || !SameName(name, key)) continue;
+    found.keyFound = true;
+    size_t lineOffset = static_cast<size_t>(line.data() - content.data());
+    std::string_view value = Trim(line.substr(eq + 1));
+    found.valueBegin =
+        value.empty() ? lineOffset + eq + 1 : static_cast<size_t>(value.data() - content.data());
+    found.valueEnd = found.valueBegin + value.size();
+    found.lineContentEnd = lineStart + raw.size();
+    if (!raw.empty() && raw.back() == '\r') --found.lineContentEnd;
+  }
+  return found;
+}
+
+enum class FileState { Missing, Regular, Unusable };
+
+struct FileRead {
+  FileState state = FileState::Unusable;
+  std::string content;
+  struct stat info {};
+  bool tooLarge = false;
+};
+
+// Reads at most `limit` bytes of the regular file at `path`. Never follows a
+// symbolic link and never opens anything but a regular file, so a FIFO or a
+// device at the path cannot block or be disturbed.
+FileRead ReadRegularFile(const std::string& path, size_t limit) {
+  FileRead result;
+  if (path.empty()) return result;
+  if (::lstat(path.c_str(), &result.info) != 0) {
+    if (errno == ENOENT) result.state = FileState::Missing;
+    return result;
+  }
+  if (!S_ISREG(result.info.st_mode)) return result;
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return result;
+  if (::fstat(fd, &result.info) != 0 || !S_ISREG(result.info.st_mode)) {
+    ::close(fd);
+    return result;
+  }
+  std::string data;
+  char chunk[65536];
+  bool failed = false;
+  while (data.size() <= limit) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;
+    data.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (failed) return result;
+  if (data.size() > limit) {
+    result.tooLarge = true;
+    data.resize(limit);
+  }
+  result.state = FileState::Regular;
+  result.content = std::move(data);
+  return result;
+}
+
+std::string FileContentForReading(const std::string& path) {
+  FileRead file = ReadRegularFile(path, kProfileSizeLimit);
+  if (file.state != FileState::Regular) return {};
+  // The last line of a cut file may be incomplete: leave it out.
+  if (file.tooLarge) file.content.resize(file.content.rfind('\n') + 1);
+  return std::move(file.content);
+}
+
+bool HasLineBreakOrNul(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// A name or value that could not be read back as given is refused.
+bool Writable(std::string_view section, std::string_view key, std::string_view value) {
+  if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value))
+    return false;
+  if (section.find(']') != std::string_view::npos) return false;
+  key = Trim(key);
+  return !key.empty() && key.find('=') == std::string_view::npos && key.front() != '[' &&
+         key.front() != ';' && key.front() != '#';
+}
+
+// True when the last line of `text`, which ends with a line break, is blank.
+bool EndsWithBlankLine(std::string_view text) {
+  size_t lastBreak = text.size() - 1;
+  size_t start = lastBreak == 0 ? std::string_view::npos : text.rfind('\n', lastBreak - 1);
+  start = start == std::string_view::npos ? 0 : start + 1;
+  return Trim(text.substr(start, lastBreak - start)).empty();
+}
+
+std::string NewContent(const std::string& old, std::string_view section, std::string_view key,
+                       std::string_view value) {
+  Lookup found = Find(old, section, key);
+  if (found.keyFound) {
+    return old.substr(0, found.valueBegin) + std::string(value) + old.substr(found.lineContentEnd);
+  }
+  // New lines take the file's own line ends.
+  size_t firstBreak = old.find('\n');
+  std::string eol = firstBreak != std::string::npos && firstBreak > 0 && old[firstBreak - 1] == '\r'
+                        ? "\r\n"
+                        : "\n";
+  std::string entry = std::string(key) + "=" + std::string(value) + eol;
+  if (found.sectionFound) {
+    std::string before = old.substr(0, found.insertAt);
+    if (!before.empty() && before.back() != '\n') before += eol;
+    return before + entry + old.substr(found.insertAt);
+  }
+  std::string result = old;
+  if (!result.empty() && result.back() != '\n') result += eol;
+  // A blank line between the last section and the new one.
+  if (!result.empty() && !EndsWithBlankLine(result)) result += eol;
+  return result + "[" + std::string(section) + "]" + eol + entry;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Creates a new file beside `path` whose name no one else uses.
+int CreateTemporary(const std::string& directory, const std::string& base, std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = directory + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter++) + "-" + std::to_string(random() % 1000000);
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void SyncDirectory(const std::string& directory) {
+  int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Replaces the file at `path` with `content` in one step. `old` describes the
+// file being replaced, when there is one.
+bool ReplaceFile(const std::string& path, const std::string& content, const struct stat* old) {
+  size_t slash = path.rfind('/');
+  std::string directory =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string tempPath;
+  int fd = CreateTemporary(directory, base, tempPath);
+  if (fd < 0) return false;
+  bool ok = true;
+  if (old != nullptr) {
+    ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+    // Keeping the owner works only with the right to; a file we cannot give
+    // back to its owner is still ours to write.
+    struct stat mine {};
+    if (ok && ::fstat(fd, &mine) == 0 && (mine.st_uid != old->st_uid || mine.st_gid != old->st_gid))
+      (void)::fchown(fd, old->st_uid, old->st_gid);
+  }
+  ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok && g_renameHook != nullptr) ok = g_renameHook(tempPath);
+  if (ok) ok = ::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  SyncDirectory(directory);
+  return true;
+}
+
+}  // namespace
+
+size_t Utf8CharCount(std::string_view text) {
+  size_t count = 0;
+  for (char c : text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  return count;
+}
+
+size_t GetPrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& fallback, std::string& out, size_t capacity,
+                               const std::string& path) {
+  out.clear();
+  std::string content = FileContentForReading(path);
+  Lookup found = Find(content, Trim(section), Trim(key));
+  std::string_view value = fallback;
+  if (found.keyFound)
+    value = std::string_view(content).substr(found.valueBegin, found.valueEnd - found.valueBegin);
+  if (capacity == 0) return 0;
+  // Cut before the character that would exceed the capacity, never inside one.
+  size_t count = 0;
+  size_t end = 0;
+  while (end < value.size()) {
+    size_t next = end + 1;
+    while (next < value.size() && (static_cast<unsigned char>(value[next]) & 0xC0) == 0x80) ++next;
+    if (count == capacity - 1) break;
+    ++count;
+    end = next;
+  }
+  out.assign(value.substr(0, end));
+  return count;
+}
+
+int WritePrivateProfileString(const std::string& section, const std::string& key,
+                              const std::string& value, const std::string& path) {
+  if (!Writable(section, key, value)) return 0;
+  FileRead file = ReadRegularFile(path, kProfileSizeLimit);
+  if (file.state == FileState::Unusable || file.tooLarge) return 0;
+  bool exists = file.state == FileState::Regular;
+  // A read-only settings file stays as it is.
+  if (exists && (file.info.st_mode & S_IWUSR) == 0) return 0;
+  std::string updated = NewContent(file.content, Trim(section), Trim(key), Trim(value));
+  if (exists && updated == file.content) return 1;
+  return ReplaceFile(path, updated, exists ? &file.info : nullptr) ? 1 : 0;
+}
+
+void SetProfileRenameHookForTesting(ProfileRenameHook hook) {
+  g_renameHook = hook;
+}
+
+}  // namespace corvane

@@ -1,0 +1,253 @@
+#include "platform/private_profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using namespace std::string_literals;
+
+std::string Get(const std::string& path, const std::string& section, const std::string& key,
+                size_t capacity = 255, const std::string& fallback = "") {
+  std::string out = "garbage";
+  size_t n = GetPrivateProfileString(section, key, fallback, out, capacity, path);
+  EXPECT_EQ(n, Utf8CharCount(out));
+  return out;
+}
+
+std::vector<std::string> Names(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(PrivateProfile, CreatesFileAndSectionThenReplacesAndAppends) {
+  TempDir dir;
+  std::string ini = dir / "corvane.ini";
+  // Reading a missing file gives the fallback and creates nothing.
+  EXPECT_EQ(Get(ini, "Settings", "ShredsAmount"), "");
+  EXPECT_EQ(Get(ini, "Settings", "ShredsAmount", 255, "dflt"), "dflt");
+  EXPECT_FALSE(std::filesystem::exists(ini));
+
+  EXPECT_NE(WritePrivateProfileString("Settings", "ShredsAmount", "20", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "[Settings]\nShredsAmount=20\n");
+  EXPECT_NE(WritePrivateProfileString("Settings", "FileSpecific", "*.*", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "[Settings]\nShredsAmount=20\nFileSpecific=*.*\n");
+  EXPECT_NE(WritePrivateProfileString("settings", "SHREDSAMOUNT", "7", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "[Settings]\nShredsAmount=7\nFileSpecific=*.*\n");
+  EXPECT_NE(WritePrivateProfileString("Settings", "FileSpecific", "", ini), 0);
+  EXPECT_EQ(Get(ini, "Settings", "FileSpecific", 255, "dflt"), "");
+  EXPECT_NE(WritePrivateProfileString("Other", "k", "v", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "[Settings]\nShredsAmount=7\nFileSpecific=\n\n[Other]\nk=v\n");
+  // No temporary file is left behind.
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"corvane.ini"});
+}
+
+TEST(PrivateProfile, LeavesEveryOtherLineAsItWas) {
+  TempDir dir;
+  // CRLF, a byte order mark, comments, odd lines, spacing, other sections, and
+  // a last line without a line end.
+  const std::string crlf =
+      "\xEF\xBB\xBF; settings\r\n"
+      "[Other]\r\n"
+      "ShredsAmount=99\r\n"
+      "\r\n"
+      "  [ settings ]  \r\n"
+      "  shredsamount =  5   \r\n"
+      "odd line without equals\r\n"
+      "# FileSpecific=*.nope\r\n"
+      "Mask=*.doc\r\n"
+      "\r\n"
+      "\r\n"
+      "[Last]\r\n"
+      "x=1";
+  std::string ini = dir.Write("crlf.ini", crlf);
+  EXPECT_EQ(Get(ini, "SETTINGS", "ShredsAmount"), "5");
+  EXPECT_EQ(Get(ini, "Other", "shredsAMOUNT"), "99");
+  EXPECT_EQ(Get(ini, "Settings", "FileSpecific"), "");
+  EXPECT_EQ(Get(ini, "Last", "x"), "1");
+
+  EXPECT_NE(WritePrivateProfileString("Settings", "ShredsAmount", "12", ini), 0);
+  EXPECT_NE(WritePrivateProfileString("Settings", "FileSpecific", "*.txt", ini), 0);
+  EXPECT_NE(WritePrivateProfileString("Last", "y", "2", ini), 0);
+  EXPECT_EQ(ReadFile(ini),
+            "\xEF\xBB\xBF; settings\r\n"
+            "[Other]\r\n"
+            "ShredsAmount=99\r\n"
+            "\r\n"
+            "  [ settings ]  \r\n"
+            "  shredsamount =  12\r\n"
+            "odd line without equals\r\n"
+            "# FileSpecific=*.nope\r\n"
+            "Mask=*.doc\r\n"
+            "FileSpecific=*.txt\r\n"
+            "\r\n"
+            "\r\n"
+            "[Last]\r\n"
+            "x=1\r\n"
+            "y=2\r\n");
+
+  // An LF file whose last line, the key itself, has no line end.
+  std::string lf = dir.Write("lf.ini", "[Settings]\nShredsAmount=20");
+  EXPECT_NE(WritePrivateProfileString("Settings", "ShredsAmount", "3", lf), 0);
+  EXPECT_EQ(ReadFile(lf), "[Settings]\nShredsAmount=3");
+  EXPECT_NE(WritePrivateProfileString("New", "k", "v", lf), 0);
+  EXPECT_EQ(ReadFile(lf), "[Settings]\nShredsAmount=3\n\n[New]\nk=v\n");
+}
+
+TEST(PrivateProfile, ReadsTheFirstMatchAndCutsToCapacity) {
+  TempDir dir;
+  std::string ini = dir.Write("a.ini",
+                              "[S]\n"
+                              "k=first\n"
+                              "K=second\n"
+                              "=no name\n"
+                              "quoted=\"a b\"\n"
+                              "u=\xC3\xA9\xC3\xA9\xC3\xA9\n"
+                              "bad=\xFF\xFE\n"
+                              "nul=a\0b\n"
+                              "[S\n"
+                              "k=in a header without bracket\n"
+                              "[s]\n"
+                              "k=second section\n"
+                              "other=only here\n"s);
+  EXPECT_EQ(Get(ini, " s ", " K "), "first");
+  EXPECT_EQ(Get(ini, "S", "quoted"), "\"a b\"");
+  EXPECT_EQ(Get(ini, "S", "nul", 255, "missing"), "missing");
+  EXPECT_EQ(Get(ini, "S", "bad"), "\xFF\xFE");
+  // Only the first section of a name counts.
+  EXPECT_EQ(Get(ini, "S", "other", 255, "missing"), "missing");
+  EXPECT_EQ(Get(ini, "S", "k", 4), "fir");
+  EXPECT_EQ(Get(ini, "S", "k", 1), "");
+  EXPECT_EQ(Get(ini, "S", "k", 0), "");
+  EXPECT_EQ(Get(ini, "S", "u", 3), "\xC3\xA9\xC3\xA9");
+  EXPECT_EQ(Get(ini, "S", "missing", 3, "fallback"), "fa");
+}
+
+TEST(PrivateProfile, RefusesWhatCannotBeWrittenSafely) {
+  TempDir dir;
+  std::string ini = dir.Write("a.ini", "[S]\nk=v\n");
+  for (auto [section, key, value] :
+       std::vector<std::array<std::string, 3>>{{"S", "k", "two\nlines"},
+                                               {"S", "k", "cr\r"},
+                                               {"S", "k", std::string("n\0l", 3)},
+                                               {"S]", "k", "v"},
+                                               {"S", "a=b", "v"},
+                                               {"S", "", "v"},
+                                               {"S", "[k", "v"},
+                                               {"S", ";k", "v"}}) {
+    EXPECT_EQ(WritePrivateProfileString(section, key, value, ini), 0) << key << value;
+  }
+  EXPECT_EQ(ReadFile(ini), "[S]\nk=v\n");
+
+  // Read-only file: kept, even for a user who could replace it.
+  ::chmod(ini.c_str(), 0444);
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "new", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "[S]\nk=v\n");
+
+  // A FIFO, a directory or a symbolic link at the path: never opened, never replaced.
+  std::string fifo = dir / "fifo.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Get(fifo, "S", "k", 255, "none"), "none");
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", fifo), 0);
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  std::string sub = dir.Mkdir("dir.ini");
+  EXPECT_EQ(Get(sub, "S", "k", 255, "none"), "none");
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", sub), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(sub));
+  std::string target = dir.Write("target.ini", "[S]\nk=target\n");
+  std::string link = dir / "link.ini";
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_EQ(Get(link, "S", "k", 255, "none"), "none");
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", link), 0);
+  EXPECT_EQ(ReadFile(target), "[S]\nk=target\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  // A directory that is not there.
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", dir / "missing/a.ini"), 0);
+}
+
+bool FailBeforeRename(const std::string&) {
+  return false;
+}
+
+[[noreturn]] bool CrashBeforeRename(const std::string&) {
+  ::_exit(3);
+}
+
+TEST(PrivateProfile, AnInterruptedWriteLeavesTheOldFileWhole) {
+  TempDir dir;
+  const std::string old = "; keep\n[Settings]\nShredsAmount=20\nFileSpecific=*.*\n";
+  std::string ini = dir.Write("corvane.ini", old);
+  ::chmod(ini.c_str(), 0640);
+
+  SetProfileRenameHookForTesting(&FailBeforeRename);
+  EXPECT_EQ(WritePrivateProfileString("Settings", "ShredsAmount", "5", ini), 0);
+  SetProfileRenameHookForTesting(nullptr);
+  EXPECT_EQ(ReadFile(ini), old);
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"corvane.ini"});
+
+  // A crash after the new contents are on disk but before the rename.
+  EXPECT_EXIT(
+      {
+        SetProfileRenameHookForTesting(&CrashBeforeRename);
+        WritePrivateProfileString("Settings", "ShredsAmount", "5", ini);
+      },
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(ReadFile(ini), old);
+  std::vector<std::string> names = Names(dir);
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(ReadFile(dir / names[0]), "; keep\n[Settings]\nShredsAmount=5\nFileSpecific=*.*\n");
+
+  // The next write goes through and keeps the file's permissions.
+  EXPECT_NE(WritePrivateProfileString("Settings", "ShredsAmount", "6", ini), 0);
+  EXPECT_EQ(ReadFile(ini), "; keep\n[Settings]\nShredsAmount=6\nFileSpecific=*.*\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(PrivateProfile, SurvivesBinaryHugeAndOddFiles) {
+  TempDir dir;
+  std::mt19937 random(42);
+  std::string noise(1 << 20, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  std::string binary = dir.Write("binary.ini", "[S]\nk=before\n" + noise + "\n[T]\nk=after\n");
+  EXPECT_EQ(Get(binary, "S", "k"), "before");
+  EXPECT_EQ(Get(binary, "T", "k"), "after");
+  EXPECT_NE(WritePrivateProfileString("T", "k", "changed", binary), 0);
+  EXPECT_EQ(Get(binary, "T", "k"), "changed");
+  EXPECT_EQ(Get(binary, "S", "k"), "before");
+
+  // Past the size limit: what lies beyond reads as missing, and the file is never rewritten.
+  std::string filler(kProfileSizeLimit, 'x');
+  std::string huge = "[S]\nk=v\n" + filler + "\n[T]\nk=far\n";
+  std::string hugePath = dir.Write("huge.ini", huge);
+  EXPECT_EQ(Get(hugePath, "S", "k"), "v");
+  EXPECT_EQ(Get(hugePath, "T", "k", 255, "missing"), "missing");
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "w", hugePath), 0);
+  EXPECT_EQ(ReadFile(hugePath), huge);
+
+  // One enormous line, a file of line breaks, a value of 100000 characters.
+  std::string oneLine = dir.Write("line.ini", "[S]\nk=" + std::string(3 << 20, 'y'));
+  EXPECT_EQ(Get(oneLine, "S", "k").size(), 254u);
+  std::string breaks = dir.Write("breaks.ini", std::string(2 << 20, '\n'));
+  EXPECT_EQ(Get(breaks, "S", "k"), "");
+  EXPECT_NE(WritePrivateProfileString("S", "k", "v", breaks), 0);
+  EXPECT_EQ(Get(breaks, "S", "k"), "v");
+}
+
+}  // namespace
+}  // namespace corvane
