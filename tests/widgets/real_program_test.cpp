@@ -69,9 +69,9 @@ class Program {
     return 0;
   }
 
-  // Waits for the program to end; false (and the program killed) after a minute.
+  // Waits for the program to end; false (and the program killed) after half a minute.
   bool Ended(int* status) {
-    for (auto end = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < end;
+    for (auto end = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < end;
          std::this_thread::sleep_for(50ms)) {
       if (::waitpid(pid_, status, WNOHANG) == pid_) {
         pid_ = -1;
@@ -103,9 +103,11 @@ void SendDeleteWindow(unsigned long window) {
     event.type = atom("WM_PROTOCOLS");
     event.data.data32[0] = atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(c);
+    // Wait for the server to take the request: one left unread when the
+    // connection closes may be dropped.
+    std::free(
+        xcb_request_check(c, xcb_send_event_checked(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
+                                                    reinterpret_cast<const char*>(&event))));
   }
   xcb_disconnect(c);
 }
@@ -124,7 +126,10 @@ void Close(Program& program, unsigned long window) {
   std::this_thread::sleep_for(500ms);
   SendDeleteWindow(window);
   int status = -1;
-  ASSERT_TRUE(program.Ended(&status)) << "the program did not end after its window was closed";
+  ASSERT_TRUE(program.Ended(&status))
+      << "the program did not end after its window was closed; its windows: "
+      << RunCommand("sh -c 'for w in $(xdotool search --pid " + std::to_string(program.pid()) +
+                    "); do xdotool getwindowname $w; done'");
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
