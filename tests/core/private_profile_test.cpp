@@ -156,27 +156,20 @@ TEST(PrivateProfile, RefusesWhatCannotBeWrittenSafely) {
   EXPECT_EQ(WritePrivateProfileString("S", "k", "new", ini), 0);
   EXPECT_EQ(ReadFile(ini), "[S]\nk=v\n");
 
-  // A FIFO, a directory or a symbolic link at the path: never opened, never replaced.
+  // A FIFO, a directory, a symbolic link or a missing directory at the path:
+  // read as missing, never opened for writing, never replaced.
   std::string fifo = dir / "fifo.ini";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(Get(fifo, "S", "k", 255, "none"), "none");
-  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", fifo), 0);
-  struct stat st {};
-  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  std::string sub = dir.Mkdir("dir.ini");
-  EXPECT_EQ(Get(sub, "S", "k", 255, "none"), "none");
-  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", sub), 0);
-  EXPECT_TRUE(std::filesystem::is_directory(sub));
   std::string target = dir.Write("target.ini", "[S]\nk=target\n");
-  std::string link = dir / "link.ini";
-  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-  EXPECT_EQ(Get(link, "S", "k", 255, "none"), "none");
-  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", link), 0);
+  ASSERT_EQ(::symlink(target.c_str(), (dir / "link.ini").c_str()), 0);
+  for (const std::string& path :
+       {fifo, dir.Mkdir("dir.ini"), dir / "link.ini", dir / "missing/a.ini"}) {
+    EXPECT_EQ(Get(path, "S", "k", 255, "none"), "none") << path;
+    EXPECT_EQ(WritePrivateProfileString("S", "k", "v", path), 0) << path;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
   EXPECT_EQ(ReadFile(target), "[S]\nk=target\n");
-  EXPECT_TRUE(std::filesystem::is_symlink(link));
-  // A directory that is not there.
-  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", dir / "missing/a.ini"), 0);
 }
 
 bool FailBeforeRename(const std::string&) {
@@ -240,13 +233,9 @@ TEST(PrivateProfile, SurvivesBinaryHugeAndOddFiles) {
   EXPECT_EQ(WritePrivateProfileString("S", "k", "w", hugePath), 0);
   EXPECT_EQ(ReadFile(hugePath), huge);
 
-  // One enormous line, a file of line breaks, a value of 100000 characters.
+  // One enormous line.
   std::string oneLine = dir.Write("line.ini", "[S]\nk=" + std::string(3 << 20, 'y'));
   EXPECT_EQ(Get(oneLine, "S", "k").size(), 254u);
-  std::string breaks = dir.Write("breaks.ini", std::string(2 << 20, '\n'));
-  EXPECT_EQ(Get(breaks, "S", "k"), "");
-  EXPECT_NE(WritePrivateProfileString("S", "k", "v", breaks), 0);
-  EXPECT_EQ(Get(breaks, "S", "k"), "v");
 }
 
 }  // namespace
