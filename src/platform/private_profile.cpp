@@ -62,22 +62,23 @@ Lookup Find(std::string_view content, std::string_view section, std::string_view
     std::string_view line = Trim(raw);
     size_t lineStart = pos;
     pos = end;
-    // A line holding NUL bytes is not text: it matches nothing.
-    if (line.empty() || line.front() == ';' || line.front() == '#' ||
-        line.find('\0') != std::string_view::npos)
-      continue;
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    // A line holding NUL bytes is not text: it names no section and no key,
+    // but a header of any kind still ends the section before it.
+    bool text = line.find('\0') == std::string_view::npos;
     if (line.front() == '[') {
       if (inSection) break;
       size_t close = line.find(']');
       // A header without its closing bracket starts a section nobody can name.
-      if (close != std::string_view::npos && SameName(Trim(line.substr(1, close - 1)), section)) {
+      if (text && close != std::string_view::npos &&
+          SameName(Trim(line.substr(1, close - 1)), section)) {
         inSection = true;
         found.sectionFound = true;
         found.insertAt = end;
       }
       continue;
     }
-    if (!inSection) continue;
+    if (!inSection || !text) continue;
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
     std::string_view name = Trim(line.substr(0, eq));
