@@ -35,7 +35,7 @@ void FormLoad(Form1& form) {
     LoadField(form.FileSpecific, "FileSpecific");
   }
   form.FileDialog = std::make_unique<cFileDialog>();
-  // TODO: give FileDialog the filter "All Files (*.*)|*.*" once cFileDialog has its Filter setter.
+  form.FileDialog->setFilter("All Files (*.*)|*.*");
 }
 
 void FormUnload(Form1& form) {

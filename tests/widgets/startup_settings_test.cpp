@@ -53,6 +53,9 @@ Started StartAndClose(std::deque<int> answers = {}) {
   std::unique_ptr<Form1> form = OpenMainWindow();
   EXPECT_TRUE(form->isVisible());
   EXPECT_NE(form->FileDialog, nullptr);
+  if (form->FileDialog) {
+    EXPECT_EQ(form->FileDialog->Filter(), "All Files (*.*)|*.*");
+  }
   Started result{form->ShredsAmount->text().toStdString(), form->FileSpecific->text().toStdString(),
                  watcher.seen};
   EXPECT_TRUE(form->close());
