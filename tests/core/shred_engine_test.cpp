@@ -16,7 +16,7 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-// Recognisable content: every 16-byte line is unique, so any surviving piece shows.
+// Recognisable content: numbered 16-byte lines.
 std::string Secret(size_t size) {
   std::string s;
   for (size_t i = 0; s.size() < size; ++i) {
@@ -28,12 +28,8 @@ std::string Secret(size_t size) {
   return s;
 }
 
-bool HoldsAnyLineOf(const std::string& data, const std::string& secret) {
-  for (size_t i = 0; i + 16 <= secret.size(); i += 16 * 97) {
-    if (data.find(secret.substr(i, 16)) != std::string::npos) return true;
-  }
-  return data.find("SECRET-") != std::string::npos;
-}
+// Every line of the secret carries the marker, so any surviving piece shows.
+bool HoldsAnyLineOf(const std::string& data) { return data.find("SECRET-") != std::string::npos; }
 
 TEST(ShredCount, ParsesRoundsAndBoundsTheCount) {
   EXPECT_EQ(ParseShredCount("20"), 20.0);
@@ -73,7 +69,7 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
     engine.Pass(path, pass, 3, /*overwrite=*/true);
     std::string now = ReadFile(path);
     ASSERT_EQ(now.size(), secret.size()) << "pass " << pass << " must keep the length";
-    EXPECT_FALSE(HoldsAnyLineOf(now, secret));
+    EXPECT_FALSE(HoldsAnyLineOf(now));
     EXPECT_NE(now, previous) << "each pass writes a fresh pattern";
     EXPECT_NE(now.find_first_not_of('\0'), std::string::npos);
     struct stat after {};
