@@ -37,6 +37,8 @@ TEST(ShredCount, ParsesRoundsAndBoundsTheCount) {
   EXPECT_EQ(ParseShredCount("+2.5"), 2.5);
   EXPECT_EQ(ParseShredCount("1e3"), 1000.0);
   EXPECT_EQ(ParseShredCount(".5"), 0.5);
+  EXPECT_EQ(ParseShredCount("1e-400"), 0.0);
+  EXPECT_EQ(ParseShredCount("1e400"), std::numeric_limits<double>::infinity());
   for (const char* bad : {"", " ", "abc", "1,5", "0x10", "inf", "nan", "1e", "--1", "2 0"})
     EXPECT_FALSE(ParseShredCount(bad).has_value()) << bad;
 

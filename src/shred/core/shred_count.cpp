@@ -1,9 +1,10 @@
 #include "shred/core/shred_count.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
+
+#include "shred/core/numeric_text.h"
 
 namespace corvane {
 
@@ -22,25 +23,25 @@ std::optional<int64_t> RoundHalfEven(double value) {
 }  // namespace
 
 std::optional<double> ParseShredCount(const std::string& text) {
+  // The same syntax the shred count field accepts.
+  if (ClassifyNumber(text) == NumberKind::NotNumeric) return std::nullopt;
   size_t begin = 0, end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
   bool negative = false;
-  if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
+  if (text[begin] == '+' || text[begin] == '-') {
     negative = text[begin] == '-';
     ++begin;
   }
-  if (begin == end) return std::nullopt;
-  // Only digits, one point and an exponent: no "inf", "nan" or hex forms.
-  char first = text[begin];
-  if (!(std::isdigit(static_cast<unsigned char>(first)) || first == '.')) return std::nullopt;
   double value = 0;
   auto [ptr, ec] =
       std::from_chars(text.data() + begin, text.data() + end, value, std::chars_format::general);
-  if (ptr != text.data() + end) return std::nullopt;
   if (ec == std::errc::result_out_of_range) {
-    value = std::numeric_limits<double>::infinity();  // too large to hold; still a number
-  } else if (ec != std::errc()) {
+    // Too large or too small for a double: a huge count, or next to nothing.
+    size_t e = text.find_first_of("eE", begin);
+    bool tiny = e != std::string::npos && e + 1 < end && text[e + 1] == '-';
+    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  } else if (ec != std::errc() || ptr != text.data() + end) {
     return std::nullopt;
   }
   return negative ? -value : value;
