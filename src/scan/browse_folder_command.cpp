@@ -1,11 +1,142 @@
 #include "scan/browse_folder_command.h"
 
+#include "platform/attributes.h"
+#include "platform/modal.h"
+#include "scan/core/directory_walk.h"
+#include "scan/msg.h"
 #include "shell/form1.h"
 
 namespace corvane {
 
-void BrowseFolderClick(Form1& form) {
-  (void)form;
+namespace {
+void SetAllCaptions(HoverButton* button, const char* caption) {
+  button->setAllCaptions(QString::fromLatin1(caption));
+}
+
+msg& WaitWindowOf(Form1& form) {
+  if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>();
+  return *form.WaitWindow;
+}
+
+void CloseWaitWindow(Form1& form) {
+  if (form.WaitWindow) form.WaitWindow->Close();
+}
+
+bool ChooseFolder(Form1& form, std::string& chosen) {
+  BrowseFF* chooser = form.BrowseFF1;
+  chooser->setTitleText("Corvane - Select A Folder To Delete");
+  chooser->setPromptText("Select A Folder To Delete:");
+  chooser->setOption(true);
+  chooser->setOption1(1);
+  chooser->setOption2(2);
+  if (!chooser->Show()) return false;
+  chosen = chooser->Result().Path();
+  return true;
+}
+
+// The window is closing: make sure it goes, whoever started the close.
+BrowseOutcome CloseIfStopping(Form1& form, BrowseOutcome outcome) {
+  if (form.StopRequested) {
+    if (form.isVisible()) form.close();
+    return BrowseOutcome::Stopped;
+  }
+  return outcome;
+}
+
+BrowseOutcome AbortPath(Form1& form) {
+  CloseWaitWindow(form);
+  form.setWindowTitle(QString::fromLatin1(kVersionCaption));
+  CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
+                            "Corvane - Operation Aborted");
+  form.AbortRequested = false;
+  form.ProgressBar1->setValue(0);
+  form.ProgressBar1->setCaptionText(QString());
+  SetAllCaptions(form.BrowseFolder, kBrowseCaption);
+  form.AddFiles->setEnabled(true);
+  form.DeleteFiles->setEnabled(true);
+  form.BrowseDelete->setEnabled(true);
+  form.List1->Clear();
+  form.List2->Clear();
+  return BrowseOutcome::Aborted;
+}
+
+enum class Phase { Done, Stop, Abort };
+
+// Expands List2 breadth-first from `first`, pumping events after every
+// directory so that Abort, the window's close and the wait window's
+// animation all work while a large tree is read.
+Phase ListDirectories(Form1& form, int64_t first) {
+  Modal& modal = CurrentModal();
+  for (int64_t k = first;; ++k) {
+    try {
+      for (const std::string& sub : GetDirectories(form.List2->List(k), kAttrDirectory, true))
+        form.List2->AddItem(sub);
+    } catch (const DirectoryListError&) {
+      // A directory that cannot be listed has no subdirectories to offer.
+    }
+    modal.PumpEvents();
+    if (form.StopRequested) return Phase::Stop;
+    if (form.AbortRequested) return Phase::Abort;
+    if (k >= form.List2->ListCount() - 1) return Phase::Done;
+  }
+}
+
+Phase ListFiles(Form1& form, const std::string& folder) {
+  CaptionProgressBar* bar = form.ProgressBar1;
+  bar->setValue(0);
+  bar->setCaptionText(QStringLiteral("Building File List - "));
+  const ResultList files = GetAllFiles(folder, form.FileSpecific->text().toStdString(), true);
+  bar->setMax(static_cast<int64_t>(files.Count()));
+  Modal& modal = CurrentModal();
+  for (const std::string& file : files) {
+    form.List1->AddItem(file);
+    bar->setValue(bar->value() + 1);
+    modal.PumpEvents();
+    if (form.StopRequested) return Phase::Stop;
+    if (form.AbortRequested) return Phase::Abort;
+  }
+  return Phase::Done;
+}
+}  // namespace
+
+BrowseOutcome BrowseFolderClick(Form1& form) {
+  if (form.BrowseFolder->caption() == QLatin1String(kAbortCaption)) {
+    form.AbortRequested = true;
+    return BrowseOutcome::AbortRequest;
+  }
+  std::string folder;
+  if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+
+  form.AddFiles->setEnabled(false);
+  form.DeleteFiles->setEnabled(false);
+  form.BrowseDelete->setEnabled(false);
+  SetAllCaptions(form.BrowseFolder, kAbortCaption);
+  form.List2->AddItem(folder);
+  const int64_t first = form.List2->ListCount() - 1;
+  form.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
+  WaitWindowOf(form).Show();
+  CurrentModal().PumpEvents();
+
+  form.ProgressBar1->setValue(0);
+  form.ProgressBar1->setMax(1);
+  Phase phase = ListDirectories(form, first);
+  if (phase == Phase::Abort) return AbortPath(form);
+
+  CloseWaitWindow(form);
+  form.setWindowTitle(QString::fromLatin1(kVersionCaption));
+  // A closing window needs no file list.
+  if (phase != Phase::Stop) phase = ListFiles(form, folder);
+  if (phase == Phase::Abort) return AbortPath(form);
+
+  SetAllCaptions(form.BrowseFolder, kBrowseCaption);
+  form.AddFiles->setEnabled(true);
+  form.BrowseDelete->setEnabled(true);
+  form.DeleteFiles->setEnabled(true);
+  form.ProgressBar1->setValue(form.ProgressBar1->max());
+  // A click on Abort that came too late for any test must not abort the next
+  // command.
+  form.AbortRequested = false;
+  return CloseIfStopping(form, BrowseOutcome::Completed);
 }
 
 }  // namespace corvane

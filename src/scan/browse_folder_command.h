@@ -4,6 +4,22 @@ namespace corvane {
 
 class Form1;
 
-void BrowseFolderClick(Form1& form);
+// How a click on the folder browse button ended.
+enum class BrowseOutcome {
+  AbortRequest,  // the click asked the running scan to stop
+  Cancelled,     // no folder chosen; nothing changed
+  Completed,     // the folder's tree is in the two lists
+  Aborted,       // the user aborted; both lists were emptied
+  Stopped,       // the main window closed during the scan
+};
+
+inline constexpr char kBrowseCaption[] = "&Browse For A Folder To Delete";
+inline constexpr char kAbortCaption[] = "&Abort";
+inline constexpr char kVersionCaption[] = "Corvane Version 1.0 By Halvek";
+
+// Lists a chosen folder: its directories into List2 (parents first, level by
+// level), its files matching FileSpecific into List1. While it runs, the same
+// button reads "&Abort" and a click on it asks the scan to stop.
+BrowseOutcome BrowseFolderClick(Form1& form);
 
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include "picking/list_editing.h"
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
+#include "scan/msg.h"
 #include "shell/form_lifecycle.h"
 #include "shred/delete_files_command.h"
 #include "shred/shreds_amount_guard.h"

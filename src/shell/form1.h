@@ -15,6 +15,7 @@
 namespace corvane {
 
 class cFileDialog;
+class msg;
 
 inline constexpr char kMainCaption[] = "Corvane By Halvek";
 
@@ -43,6 +44,9 @@ class Form1 : public QWidget {
   bool StopRequested = false;
   bool AbortRequested = false;
   bool AutoMode = false;
+
+  // The wait window of the folder scan, created when first needed.
+  std::unique_ptr<msg> WaitWindow;
 
   // The window's handle, used as the owner of dialogs.
   intptr_t hWnd();

@@ -1,0 +1,59 @@
+#include "platform/dir_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/attributes.h"
+
+namespace corvane {
+
+namespace {
+uint32_t TypeBits(unsigned char type) {
+  if (type == DT_DIR) return kAttrDirectory;
+  if (type == DT_LNK) return kAttrSymlink;
+  if (type != DT_REG) return kAttrSystem;
+  return 0;
+}
+
+unsigned char TypeOf(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return DT_DIR;
+  if (S_ISLNK(st.st_mode)) return DT_LNK;
+  if (S_ISREG(st.st_mode)) return DT_REG;
+  return DT_FIFO;
+}
+}  // namespace
+
+int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries) {
+  entries.clear();
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return errno != 0 ? errno : EIO;
+  std::string prefix = directory;
+  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  int error = 0;
+  for (;;) {
+    errno = 0;
+    struct dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      error = errno;
+      break;
+    }
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st {};
+      std::string full = prefix + name;
+      if (::lstat(full.c_str(), &st) != 0) continue;
+      type = TypeOf(st);
+    }
+    uint32_t attributes = TypeBits(type);
+    if (name[0] == '.') attributes |= kAttrHidden;
+    entries.push_back({name, attributes == 0 ? kAttrNormal : attributes});
+  }
+  ::closedir(dir);
+  return error;
+}
+
+}  // namespace corvane

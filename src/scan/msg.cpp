@@ -1,0 +1,73 @@
+#include "scan/msg.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace corvane {
+
+msg::msg() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+  setObjectName(QStringLiteral("msg"));
+  setWindowTitle(QStringLiteral("Form2"));
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  // Only the main window's close ends the program.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setFocusPolicy(Qt::NoFocus);
+  // 4320 x 705 twips at 15 twips a pixel.
+  setFixedSize(288, 47);
+
+  Frame1 = new QFrame(this);
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  Frame1->setFrameShape(QFrame::Box);
+  Frame1->setFrameShadow(QFrame::Sunken);
+  Frame1->setGeometry(4, 0, 281, 41);
+
+  Label1 = new QLabel(QString::fromLatin1(kWaitThreeDots), Frame1);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  QFont font(QStringLiteral("Verdana"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(9);
+  font.setWeight(QFont::Bold);
+  Label1->setFont(font);
+  Label1->setGeometry(16, 16, 253, 17);
+
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(500);
+  connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+  Timer2 = new QTimer(this);
+  Timer2->setInterval(1);
+  connect(Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+}
+
+void msg::Show() {
+  Label1->setText(QString::fromLatin1(kWaitThreeDots));
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+  show();
+  raise();
+  Timer1->start();
+  Timer2->start();
+}
+
+void msg::Close() {
+  Timer1->stop();
+  Timer2->stop();
+  hide();
+}
+
+void msg::Timer1_Timer() {
+  const QString text = Label1->text();
+  if (text == QLatin1String(kWaitThreeDots)) {
+    Label1->setText(QString::fromLatin1(kWaitOneDot));
+  } else if (text == QLatin1String(kWaitOneDot)) {
+    Label1->setText(QString::fromLatin1(kWaitTwoDots));
+  } else if (text == QLatin1String(kWaitTwoDots)) {
+    Label1->setText(QString::fromLatin1(kWaitThreeDots));
+  }
+}
+
+void msg::Timer2_Timer() {
+  // raise() restacks without activating, unlike activateWindow().
+  if (isVisible()) raise();
+}
+
+}  // namespace corvane

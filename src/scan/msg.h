@@ -1,0 +1,38 @@
+#pragma once
+// The small borderless window shown while a folder's directory list is being
+// built. It animates the dots of its message and keeps itself above the other
+// windows, without ever taking the keyboard focus: the main window's Abort
+// button must keep its access key.
+#include <QFrame>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+namespace corvane {
+
+inline constexpr char kWaitThreeDots[] = "Building Directory List. Please Wait...";
+inline constexpr char kWaitOneDot[] = "Building Directory List. Please Wait.";
+inline constexpr char kWaitTwoDots[] = "Building Directory List. Please Wait..";
+
+class msg : public QWidget {
+  Q_OBJECT
+ public:
+  msg();
+
+  // Shows the window, starting again at three dots, and starts both timers.
+  // The caller goes on at once.
+  void Show();
+  // Hides the window and stops its timers; nothing happens when it is closed.
+  void Close();
+
+  // The timers' ticks, also callable directly.
+  void Timer1_Timer();  // next step of the dots
+  void Timer2_Timer();  // back to the top of the stacking order
+
+  QFrame* Frame1;
+  QLabel* Label1;
+  QTimer* Timer1;
+  QTimer* Timer2;
+};
+
+}  // namespace corvane
