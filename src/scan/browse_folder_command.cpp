@@ -9,6 +9,10 @@
 namespace corvane {
 
 namespace {
+constexpr char kBrowseCaption[] = "&Browse For A Folder To Delete";
+constexpr char kAbortCaption[] = "&Abort";
+constexpr char kVersionCaption[] = "Corvane Version 1.0 By Halvek";
+
 void SetAllCaptions(HoverButton* button, const char* caption) {
   button->setAllCaptions(QString::fromLatin1(caption));
 }

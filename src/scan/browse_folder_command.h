@@ -13,10 +13,6 @@ enum class BrowseOutcome {
   Stopped,       // the main window closed during the scan
 };
 
-inline constexpr char kBrowseCaption[] = "&Browse For A Folder To Delete";
-inline constexpr char kAbortCaption[] = "&Abort";
-inline constexpr char kVersionCaption[] = "Corvane Version 1.0 By Halvek";
-
 // Lists a chosen folder: its directories into List2 (parents first, level by
 // level), its files matching FileSpecific into List1. While it runs, the same
 // button reads "&Abort" and a click on it asks the scan to stop.

@@ -1,0 +1,125 @@
+#include "scan/browse_delete_command.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/file_ops.h"
+#include "scan_test_support.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ScanWindow;
+using testing::TempDir;
+
+struct DeleteWindow : ScanWindow {
+  bool autoModeAtMessage = false;
+  int64_t dirsAtMessage = -1;
+  DeleteWindow() {
+    form.ShredsAmount->setText(QStringLiteral("1"));
+    modal.onBox = [this](const testing::AskedBox&) {
+      autoModeAtMessage = form.AutoMode;
+      dirsAtMessage = form.List2->ListCount();
+    };
+  }
+  void ExpectCompleted() {
+    ASSERT_EQ(modal.boxes.size(), 1u);  // no confirmation before the run
+    EXPECT_EQ(modal.boxes[0].prompt, "Operation Completed Successfully!");
+    EXPECT_EQ(modal.boxes[0].title, "Corvane - Files Deleted");
+    EXPECT_EQ(modal.boxes[0].style, 0);
+    EXPECT_TRUE(autoModeAtMessage);
+    EXPECT_FALSE(form.AutoMode);
+    EXPECT_EQ(form.List1->ListCount(), 0);
+    EXPECT_EQ(form.List2->ListCount(), 0);
+  }
+};
+
+TEST(BrowseDelete, RemovesALargeTreeWholeIncludingTheChosenFolder) {
+  TempDir t;
+  const std::string r = t.Mkdir("R");
+  for (int i = 0; i < 30; ++i) {
+    for (int j = 0; j < 100; ++j) {
+      std::string sub = "R/d" + std::to_string(i) + "/e" + std::to_string(j);
+      if (j % 10 == 0) {
+        t.Write(sub + "/file", "data");
+      } else {
+        t.Mkdir(sub);
+      }
+    }
+  }
+  DeleteWindow w;
+  w.modal.folders = {r};
+  BrowseDeleteClick(w.form);
+  w.ExpectCompleted();
+  EXPECT_EQ(w.dirsAtMessage, 1 + 30 + 3000);
+  EXPECT_FALSE(EntryExists(r));
+}
+
+TEST(BrowseDelete, RemovesATreeOfEmptyFoldersAndOnlyLinksToOutside) {
+  TempDir t;
+  const std::string r = t.Mkdir("R/A/B");
+  t.Mkdir("R/C");
+  std::string keep = t.Write("outside/keep.txt", "keep");
+  t.Write("outside/dir/inner", "inner");
+  ASSERT_EQ(::symlink(keep.c_str(), (t / "R/C/filelink").c_str()), 0);
+  ASSERT_EQ(::symlink((t / "outside/dir").c_str(), (t / "R/dirlink").c_str()), 0);
+  t.Mkdir("E/F/G");
+
+  DeleteWindow w;
+  w.modal.folders = {t / "E"};
+  BrowseDeleteClick(w.form);
+  w.ExpectCompleted();
+  EXPECT_FALSE(EntryExists(t / "E"));
+
+  DeleteWindow links;
+  links.modal.folders = {t / "R"};
+  BrowseDeleteClick(links.form);
+  links.ExpectCompleted();
+  EXPECT_FALSE(EntryExists(t / "R"));
+  EXPECT_EQ(testing::ReadFile(keep), "keep");
+  EXPECT_EQ(testing::ReadFile(t / "outside/dir/inner"), "inner");
+}
+
+TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
+  TempDir t;
+  const std::string before = t.Write("listed-before", "x");
+  const std::string inside = t.Write("R/A/f", "y");
+
+  {  // Cancelled choice: what List1 held before is left alone.
+    DeleteWindow w;
+    w.form.List1->AddItem(before);
+    w.modal.folders = {std::nullopt};
+    BrowseDeleteClick(w.form);
+    EXPECT_TRUE(w.modal.boxes.empty());
+    EXPECT_EQ(w.form.List1->ListCount(), 1);
+    EXPECT_FALSE(w.form.AutoMode);
+  }
+  for (int pump : {2, 4}) {  // Abort in the directory phase, then in the file phase.
+    DeleteWindow w;
+    w.form.List1->AddItem(before);
+    w.modal.folders = {t / "R"};
+    w.modal.onPump = [&](int n) {
+      if (n == pump) w.form.BrowseFolder->click();
+    };
+    BrowseDeleteClick(w.form);
+    ASSERT_EQ(w.modal.boxes.size(), 1u);
+    EXPECT_EQ(w.modal.boxes[0].prompt, "File List Building Process Aborted!");
+    EXPECT_FALSE(w.form.AutoMode);
+  }
+  {  // The window closed during the scan.
+    DeleteWindow w;
+    w.modal.folders = {t / "R"};
+    w.modal.onPump = [&](int n) {
+      if (n == 4) w.form.close();
+    };
+    BrowseDeleteClick(w.form);
+    EXPECT_TRUE(w.modal.boxes.empty());
+    EXPECT_FALSE(w.form.isVisible());
+  }
+  EXPECT_EQ(testing::ReadFile(before), "x");
+  EXPECT_EQ(testing::ReadFile(inside), "y");
+}
+
+}  // namespace
+}  // namespace corvane
