@@ -69,11 +69,12 @@ enum class Phase { Done, Stop, Abort };
 // Expands List2 breadth-first from `first`, pumping events after every
 // directory so that Abort, the window's close and the wait window's
 // animation all work while a large tree is read.
-Phase ListDirectories(Form1& form, int64_t first) {
+Phase ListDirectories(Form1& form, int64_t first, ListingCache& cache) {
   Modal& modal = CurrentModal();
   for (int64_t k = first;; ++k) {
     try {
-      for (const std::string& sub : GetDirectories(form.List2->List(k), kAttrDirectory, true))
+      for (const std::string& sub :
+           GetDirectories(form.List2->List(k), kAttrDirectory, true, &cache))
         form.List2->AddItem(sub);
     } catch (const DirectoryListError&) {
       // A directory that cannot be listed has no subdirectories to offer.
@@ -85,11 +86,12 @@ Phase ListDirectories(Form1& form, int64_t first) {
   }
 }
 
-Phase ListFiles(Form1& form, const std::string& folder) {
+Phase ListFiles(Form1& form, const std::string& folder, ListingCache& cache) {
   CaptionProgressBar* bar = form.ProgressBar1;
   bar->setValue(0);
   bar->setCaptionText(QStringLiteral("Building File List - "));
-  const ResultList files = GetAllFiles(folder, form.FileSpecific->text().toStdString(), true);
+  const ResultList files =
+      GetAllFiles(folder, form.FileSpecific->text().toStdString(), true, nullptr, &cache);
   bar->setMax(static_cast<int64_t>(files.Count()));
   Modal& modal = CurrentModal();
   for (const std::string& file : files) {
@@ -123,13 +125,14 @@ BrowseOutcome BrowseFolderClick(Form1& form) {
 
   form.ProgressBar1->setValue(0);
   form.ProgressBar1->setMax(1);
-  Phase phase = ListDirectories(form, first);
+  ListingCache cache;  // each directory is read once, for both phases
+  Phase phase = ListDirectories(form, first, cache);
   if (phase == Phase::Abort) return AbortPath(form);
 
   CloseWaitWindow(form);
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   // A closing window needs no file list.
-  if (phase != Phase::Stop) phase = ListFiles(form, folder);
+  if (phase != Phase::Stop) phase = ListFiles(form, folder, cache);
   if (phase == Phase::Abort) return AbortPath(form);
 
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);

@@ -5,6 +5,15 @@
 
 namespace corvane {
 
+namespace {
+// Without a window system there is no stacking order to keep.
+bool HasStackingOrder() {
+  static const bool has = QGuiApplication::platformName() != QLatin1String("offscreen") &&
+                          QGuiApplication::platformName() != QLatin1String("minimal");
+  return has;
+}
+}  // namespace
+
 msg::msg() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
   setObjectName(QStringLiteral("msg"));
   setWindowTitle(QStringLiteral("Form2"));
@@ -43,7 +52,7 @@ void msg::Show() {
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   show();
-  raise();
+  if (HasStackingOrder()) raise();
   Timer1->start();
   Timer2->start();
 }
@@ -67,7 +76,7 @@ void msg::Timer1_Timer() {
 
 void msg::Timer2_Timer() {
   // raise() restacks without activating, unlike activateWindow().
-  if (isVisible()) raise();
+  if (HasStackingOrder() && isVisible()) raise();
 }
 
 }  // namespace corvane

@@ -8,11 +8,11 @@ namespace corvane {
 
 int ListBoxModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  return static_cast<int>(std::min<size_t>(entries_.size(), INT32_MAX));
+  return static_cast<int>(std::min<size_t>(published_, INT32_MAX));
 }
 
 QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() < 0 || static_cast<size_t>(index.row()) >= entries_.size())
+  if (!index.isValid() || index.row() < 0 || static_cast<size_t>(index.row()) >= published_)
     return {};
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   QString text = QString::fromUtf8(DisplayForm(entries_[static_cast<size_t>(index.row())]));
@@ -25,17 +25,34 @@ QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
 }
 
 void ListBoxModel::Append(std::string entry) {
-  int row = static_cast<int>(entries_.size());
-  beginInsertRows(QModelIndex(), row, row);
   entries_.push_back(std::move(entry));
+  if (!publish_queued_) {
+    publish_queued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          publish_queued_ = false;
+          Publish();
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+void ListBoxModel::Publish() {
+  if (published_ >= entries_.size()) return;
+  beginInsertRows(QModelIndex(), static_cast<int>(published_),
+                  static_cast<int>(entries_.size() - 1));
+  published_ = entries_.size();
   endInsertRows();
 }
 
 void ListBoxModel::RemoveAt(int64_t index) {
   if (index < 0 || index >= Count()) return;
+  Publish();
   int row = static_cast<int>(index);
   beginRemoveRows(QModelIndex(), row, row);
   entries_.erase(entries_.begin() + index);
+  --published_;
   endRemoveRows();
 }
 
@@ -43,6 +60,7 @@ void ListBoxModel::Clear() {
   beginResetModel();
   entries_.clear();
   entries_.shrink_to_fit();
+  published_ = 0;
   endResetModel();
 }
 
@@ -74,23 +92,33 @@ const std::string& ListBox::List(int64_t index) const {
 
 bool ListBox::Selected(int64_t index) const {
   if (index < 0 || index >= model_->Count()) return false;
+  model_->Publish();
   return selectionModel()->isSelected(model_->index(static_cast<int>(index)));
 }
 
 void ListBox::SetSelected(int64_t index, bool selected) {
   if (index < 0 || index >= model_->Count()) return;
+  model_->Publish();
   selectionModel()->select(model_->index(static_cast<int>(index)),
                            selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 QString ListBox::DisplayText(int64_t index) const {
   if (index < 0 || index >= model_->Count()) return {};
+  model_->Publish();
   return model_->data(model_->index(static_cast<int>(index)), Qt::DisplayRole).toString();
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+  model_->Publish();
   emit KeyDown(event->key(), event->modifiers());
   QListView::keyPressEvent(event);
+}
+
+bool ListBox::viewportEvent(QEvent* event) {
+  // Mouse input must find every entry; a paint goes on with what it knows.
+  if (event->type() != QEvent::Paint) model_->Publish();
+  return QListView::viewportEvent(event);
 }
 
 }  // namespace corvane

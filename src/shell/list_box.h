@@ -17,6 +17,8 @@ class ListBoxModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
   void Append(std::string entry);
+  // Tells the views about the rows appended since the last call.
+  void Publish();
   void RemoveAt(int64_t index);
   void Clear();
   int64_t Count() const { return static_cast<int64_t>(entries_.size()); }
@@ -24,6 +26,8 @@ class ListBoxModel : public QAbstractListModel {
 
  private:
   std::vector<std::string> entries_;
+  size_t published_ = 0;  // rows the views know of
+  bool publish_queued_ = false;
 };
 
 class ListBox : public QListView {
@@ -49,6 +53,7 @@ class ListBox : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   ListBoxModel* model_;

@@ -125,7 +125,10 @@ FileAnswer QtModal::ChooseFiles(const FileRequest& request) {
 }
 
 void QtModal::PumpEvents() {
+  constexpr auto kInterval = std::chrono::milliseconds(10);
+  if (std::chrono::steady_clock::now() - last_pump_ < kInterval) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  last_pump_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace corvane

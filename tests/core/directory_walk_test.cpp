@@ -133,9 +133,9 @@ TEST(GetAllFiles, SkipsHiddenAndSpecialEntriesAndNeverFollowsLinks) {
 
   auto files = Items(GetAllFiles(r, "*.*", true));
   std::sort(files.begin(), files.end());
-  std::vector<std::string> expected{r + "/dirlink",   r + "/filelink", r + "/loop/a",
-                                    r + "/loop/b",    r + "/loop/back", r + "/plain",
-                                    r + "/readonly",  t / odd};
+  std::vector<std::string> expected{r + "/dirlink",  r + "/filelink",  r + "/loop/a",
+                                    r + "/loop/b",   r + "/loop/back", r + "/plain",
+                                    r + "/readonly", t / odd};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(files, expected);
 

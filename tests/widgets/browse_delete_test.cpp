@@ -1,9 +1,8 @@
-#include "scan/browse_delete_command.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "platform/file_ops.h"
+#include "scan/browse_delete_command.h"
 #include "scan_test_support.h"
 #include "support/temp_dir.h"
 

@@ -1,9 +1,8 @@
-#include "scan/browse_folder_command.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "scan/browse_folder_command.h"
 #include "scan/core/directory_walk.h"
 #include "scan/msg.h"
 #include "scan_test_support.h"

@@ -25,10 +25,9 @@ TEST(WaitWindow, CyclesItsDotsAndStartsAgainAtThreeWhenShown) {
   EXPECT_TRUE(window.isVisible());
   EXPECT_TRUE(window.Timer1->isActive());
   EXPECT_TRUE(window.Timer2->isActive());
-  const char* expected[] = {"Building Directory List. Please Wait...",
-                            "Building Directory List. Please Wait.",
-                            "Building Directory List. Please Wait..",
-                            "Building Directory List. Please Wait..."};
+  const char* expected[] = {
+      "Building Directory List. Please Wait...", "Building Directory List. Please Wait.",
+      "Building Directory List. Please Wait..", "Building Directory List. Please Wait..."};
   EXPECT_EQ(window.Label1->text(), expected[0]);
   for (int tick = 1; tick <= 3; ++tick) {
     window.Timer1_Timer();

@@ -43,7 +43,8 @@ std::vector<std::string> SplitMasks(const std::string& filespec) {
   }
 }
 
-ResultList GetDirectories(const std::string& path, int32_t Attributes, bool IncludePath) {
+ResultList GetDirectories(const std::string& path, int32_t Attributes, bool IncludePath,
+                          ListingCache* cache) {
   std::string directory = AddBackslash(path, "/");
   std::vector<DirEntry> entries;
   int error = ReadDirectory(directory, entries);
@@ -56,13 +57,14 @@ ResultList GetDirectories(const std::string& path, int32_t Attributes, bool Incl
     if ((entry.attributes & kAttrDirectory) == 0) continue;
     std::string full = directory + entry.name;
     if (TooLong(full.size() + 1)) continue;  // cannot be entered, so it stays
-    result.Add(IncludePath ? std::move(full) : std::move(entry.name));
+    result.Add(IncludePath ? std::move(full) : entry.name);
   }
+  if (cache != nullptr) (*cache)[directory] = std::move(entries);
   return result;
 }
 
 ResultList GetAllFiles(const std::string& path, const std::string& filespec, bool RecurseDirs,
-                       WalkStats* stats) {
+                       WalkStats* stats, ListingCache* cache) {
   const std::vector<std::string> masks = SplitMasks(filespec);
   WalkStats local;
   WalkStats& counts = stats != nullptr ? *stats : local;
@@ -77,7 +79,14 @@ ResultList GetAllFiles(const std::string& path, const std::string& filespec, boo
   while (!pending.empty()) {
     std::string directory = std::move(pending.back());
     pending.pop_back();
-    int error = ReadDirectory(directory, entries);
+    int error = 0;
+    auto cached = cache != nullptr ? cache->find(directory) : ListingCache::iterator();
+    if (cache != nullptr && cached != cache->end()) {
+      entries = std::move(cached->second);
+      cache->erase(cached);
+    } else {
+      error = ReadDirectory(directory, entries);
+    }
     if (error == ENAMETOOLONG) ++counts.unreachable;
     if (error != 0) continue;
 

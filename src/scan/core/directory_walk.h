@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/dir_listing.h"
 #include "scan/core/result_list.h"
 
 namespace corvane {
@@ -32,6 +34,12 @@ struct WalkStats {
   int64_t unreachable = 0;
 };
 
+// Directory contents already read, by directory path ending in "/". The
+// folder scan reads every directory once for its subdirectories and hands the
+// contents on to the file walk, which would otherwise read them all again.
+// The walk takes each listing out as it uses it.
+using ListingCache = std::unordered_map<std::string, std::vector<DirEntry>>;
+
 // `filespec` cut at every ";", pieces kept exactly as cut (blanks and empty
 // pieces included); an empty text gives no mask at all.
 std::vector<std::string> SplitMasks(const std::string& filespec);
@@ -40,15 +48,17 @@ std::vector<std::string> SplitMasks(const std::string& filespec);
 // ones only when `Attributes` holds kAttrHidden or kAttrSystem. With
 // `IncludePath` each entry is the full path, otherwise the bare name. A path
 // that does not exist gives an empty list; any other failure throws
-// DirectoryListError.
-ResultList GetDirectories(const std::string& path, int32_t Attributes, bool IncludePath);
+// DirectoryListError. With `cache`, the listing read is kept there.
+ResultList GetDirectories(const std::string& path, int32_t Attributes, bool IncludePath,
+                          ListingCache* cache = nullptr);
 
 // Every file of `path` matching one of the masks of `filespec` (each file once,
 // where it first matches), and with `RecurseDirs` the same for every
 // subdirectory, depth first. Order: the directory's files grouped by mask in
 // mask order, then each subdirectory's whole walk in enumeration order. Never
-// fails: what cannot be read contributes nothing.
+// fails: what cannot be read contributes nothing. Directories found in
+// `cache` are not read again.
 ResultList GetAllFiles(const std::string& path, const std::string& filespec, bool RecurseDirs,
-                       WalkStats* stats = nullptr);
+                       WalkStats* stats = nullptr, ListingCache* cache = nullptr);
 
 }  // namespace corvane
