@@ -65,6 +65,11 @@ TEST(ResultList, KeysAreExactAndUniqueAndSurviveCopies) {
     EXPECT_FALSE(l->Contains("1000"));
   }
   EXPECT_FALSE(copy.Add("500"));
+  // Items added unchecked are keys as well.
+  copy.AddNew("new");
+  EXPECT_TRUE(copy.Contains("new"));
+  EXPECT_FALSE(copy.Add("new"));
+  EXPECT_EQ(copy.Count(), 1003u);
 }
 
 TEST(SplitMasks, CutsExactlyAtSemicolons) {

@@ -102,7 +102,9 @@ ResultList GetAllFiles(const std::string& path, const std::string& filespec, boo
           ++counts.unreachable;
           continue;
         }
-        result.Add(std::move(full));
+        // A directory is walked once and a name matched once, so no path
+        // can come twice.
+        result.AddNew(std::move(full));
       }
     }
     if (!RecurseDirs) break;

@@ -14,10 +14,19 @@ ResultList& ResultList::operator=(const ResultList& other) {
   return *this;
 }
 
+void ResultList::IndexAll() const {
+  for (; indexed_ < items_.size(); ++indexed_) keys_.insert(items_[indexed_]);
+}
+
+bool ResultList::Contains(std::string_view item) const {
+  IndexAll();
+  return keys_.count(item) != 0;
+}
+
 bool ResultList::Add(std::string item) {
-  if (keys_.count(item) != 0) return false;
+  if (Contains(item)) return false;
   items_.push_back(std::move(item));
-  keys_.insert(items_.back());
+  IndexAll();
   return true;
 }
 

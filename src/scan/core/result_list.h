@@ -20,7 +20,10 @@ class ResultList {
 
   // Appends `item` unless the list holds it already; false when it does.
   bool Add(std::string item);
-  bool Contains(std::string_view item) const { return keys_.count(item) != 0; }
+  // Appends an item that the caller knows is not in the list yet (a walk
+  // never meets the same path twice), without looking it up.
+  void AddNew(std::string item) { items_.push_back(std::move(item)); }
+  bool Contains(std::string_view item) const;
   size_t Count() const { return items_.size(); }
   // Items by position, first added first.
   const std::string& Item(size_t index) const { return items_[index]; }
@@ -29,9 +32,13 @@ class ResultList {
   auto end() const { return items_.end(); }
 
  private:
+  // Brings the keys up to date with items added by AddNew.
+  void IndexAll() const;
+
   // A deque never moves its elements when it grows, so the keys can view them.
   std::deque<std::string> items_;
-  std::unordered_set<std::string_view> keys_;
+  mutable std::unordered_set<std::string_view> keys_;
+  mutable size_t indexed_ = 0;  // items_[0, indexed_) are in keys_
 };
 
 }  // namespace corvane
