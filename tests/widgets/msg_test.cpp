@@ -10,16 +10,9 @@ namespace {
 TEST(WaitWindow, CyclesItsDotsAndStartsAgainAtThreeWhenShown) {
   msg window;
   EXPECT_EQ(window.size(), QSize(288, 47));
-  EXPECT_EQ(window.Frame1->geometry(), QRect(4, 0, 281, 41));
-  EXPECT_EQ(window.Label1->geometry(), QRect(16, 16, 253, 17));
-  EXPECT_TRUE(window.Label1->font().bold());
-  EXPECT_EQ(window.Label1->font().pointSize(), 9);
-  EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
   // It must never take the keyboard focus from the main window.
   EXPECT_TRUE(window.windowFlags() & Qt::WindowDoesNotAcceptFocus);
   EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
-  EXPECT_EQ(window.Timer1->interval(), 500);
-  EXPECT_EQ(window.Timer2->interval(), 1);
 
   window.Show();
   EXPECT_TRUE(window.isVisible());
