@@ -72,23 +72,31 @@ void AbortPath(Form1& form) {
   SetFieldsEnabled(form, true);
 }
 
-// Keeps the entries whose file or directory still exists.
-void KeepSurvivors(ListBox& list) {
+// Which entries of a list the run saw go; the others are looked at again at
+// the end, so that nothing is reported gone that is still there.
+using GoneFlags = std::vector<bool>;
+
+std::vector<std::string> Survivors(const ListBox& list, const GoneFlags& gone) {
   std::vector<std::string> survivors;
   for (int64_t i = 0; i < list.ListCount(); ++i) {
-    if (EntryExists(list.List(i))) survivors.push_back(list.List(i));
+    bool seen_gone = static_cast<size_t>(i) < gone.size() && gone[static_cast<size_t>(i)];
+    if (!seen_gone && EntryExists(list.List(i))) survivors.push_back(list.List(i));
   }
-  list.Clear();
-  for (std::string& entry : survivors) list.AddItem(std::move(entry));
+  return survivors;
 }
 
-void Completion(Form1& form) {
+void Refill(ListBox& list, std::vector<std::string> entries) {
+  list.Clear();
+  for (std::string& entry : entries) list.AddItem(std::move(entry));
+}
+
+void Completion(Form1& form, const GoneFlags& files_gone, const GoneFlags& directories_gone) {
   int64_t files = form.List1->ListCount();
   int64_t directories = form.List2->ListCount();
-  int64_t files_left = 0, directories_left = 0;
-  for (int64_t i = 0; i < files; ++i) files_left += EntryExists(form.List1->List(i)) ? 1 : 0;
-  for (int64_t i = 0; i < directories; ++i)
-    directories_left += EntryExists(form.List2->List(i)) ? 1 : 0;
+  std::vector<std::string> file_survivors = Survivors(*form.List1, files_gone);
+  std::vector<std::string> directory_survivors = Survivors(*form.List2, directories_gone);
+  auto files_left = static_cast<int64_t>(file_survivors.size());
+  auto directories_left = static_cast<int64_t>(directory_survivors.size());
 
   // Success is claimed only when everything listed is really gone.
   bool complete = files_left == 0 && directories_left == 0;
@@ -110,13 +118,13 @@ void Completion(Form1& form) {
     form.List2->Clear();
     form.List1->Clear();
   } else {
-    KeepSurvivors(*form.List2);
-    KeepSurvivors(*form.List1);
+    Refill(*form.List2, std::move(directory_survivors));
+    Refill(*form.List1, std::move(file_survivors));
   }
 }
 
 // The run proper, after the confirmation. Returns how the run ended.
-Checkpoint Run(Form1& form) {
+Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) {
   SetFieldsEnabled(form, false);
   form.AbortRequested = false;
   SetOtherButtonsEnabled(form, false);
@@ -135,11 +143,12 @@ Checkpoint Run(Form1& form) {
   const int64_t files = form.List1->ListCount();
   const int64_t passes = PassCount(shreds);
   const bool overwrite = shreds > 1;
+  files_gone.assign(static_cast<size_t>(files), false);
   for (int64_t index = 0; index < files; ++index) {
     // A copy: the list may change under an event pump once Abort was clicked.
     const std::string path = form.List1->List(index);
     for (int64_t pass = 1; pass <= passes; ++pass) {
-      engine.Pass(path, pass, passes, overwrite);
+      if (engine.Pass(path, pass, passes, overwrite)) files_gone[static_cast<size_t>(index)] = true;
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
     }
@@ -150,8 +159,11 @@ Checkpoint Run(Form1& form) {
     form.ProgressBar1->setValue(0);
     form.ProgressBar1->setCaptionText(QStringLiteral("Removing Directories - "));
     form.ProgressBar1->setMax(directories);
+    directories_gone.assign(static_cast<size_t>(directories), false);
     for (int64_t index = directories - 1; index >= 0; --index) {
-      RemoveEmptyDirectory(form.List2->List(index));
+      const std::string& directory = form.List2->List(index);
+      if (RemoveEmptyDirectory(directory) || !EntryExists(directory))
+        directories_gone[static_cast<size_t>(index)] = true;
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
     }
@@ -180,9 +192,10 @@ void DeleteFilesClick(Form1& form) {
   }
   if (answer != kIdYes) return;
 
-  switch (Run(form)) {
+  GoneFlags files_gone, directories_gone;
+  switch (Run(form, files_gone, directories_gone)) {
     case Checkpoint::kGoOn:
-      Completion(form);
+      Completion(form, files_gone, directories_gone);
       break;
     case Checkpoint::kAbort:
       AbortPath(form);

@@ -88,12 +88,12 @@ TEST(ShredEngine, PlainDeleteMissingFilesAndEmptyFiles) {
   TempDir dir;
   std::string path = dir.Write("once", "data");
   ShredEngine engine;
-  engine.Pass(path, 1, 1, /*overwrite=*/false);
+  EXPECT_TRUE(engine.Pass(path, 1, 1, /*overwrite=*/false));
   EXPECT_FALSE(EntryExists(path));
 
   // A file that no longer exists is not created again by later passes.
-  engine.Pass(path, 1, 3, true);
-  engine.Pass(path, 3, 3, true);
+  EXPECT_TRUE(engine.Pass(path, 1, 3, true));  // already gone counts as gone
+  EXPECT_TRUE(engine.Pass(path, 3, 3, true));
   EXPECT_FALSE(EntryExists(path));
 
   std::string empty = dir.Write("empty", "");
@@ -116,9 +116,9 @@ TEST(ShredEngine, NeverWritesThroughLinksSpecialFilesOrReadOnlyFiles) {
 
   ShredEngine engine;
   for (const std::string& entry : {link, fifo, readonly}) {
-    engine.Pass(entry, 1, 2, true);  // an intermediate pass does nothing to them
+    EXPECT_FALSE(engine.Pass(entry, 1, 2, true));  // an intermediate pass leaves them
     EXPECT_TRUE(EntryExists(entry)) << entry;
-    engine.Pass(entry, 2, 2, true);
+    EXPECT_EQ(engine.Pass(entry, 2, 2, true), entry != readonly);
   }
   EXPECT_FALSE(EntryExists(link));
   EXPECT_FALSE(EntryExists(fifo));

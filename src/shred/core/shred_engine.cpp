@@ -11,23 +11,20 @@ ShredEngine::ShredEngine(std::function<void()> between_chunks)
 
 ShredEngine::~ShredEngine() = default;
 
-void ShredEngine::Pass(const std::string& path, int64_t pass, int64_t passes, bool overwrite) {
-  if (!overwrite) {
-    DeleteEntry(path);
-    return;
-  }
+bool ShredEngine::Pass(const std::string& path, int64_t pass, int64_t passes, bool overwrite) {
+  if (!overwrite) return DeleteEntry(path) || !EntryExists(path);
   WritableFile file = WritableFile::OpenExisting(path);
   if (file.open()) {
     OverwriteWhole(file);
     file.Flush();
   }
-  if (pass < passes) return;
+  if (pass < passes) return !file.open() && !EntryExists(path);
   if (file.open()) {
     // Release the blocks before the name goes.
     file.Truncate();
     file.Close();
   }
-  DeleteEntry(path);
+  return DeleteEntry(path) || !EntryExists(path);
 }
 
 void ShredEngine::OverwriteWhole(WritableFile& file) {

@@ -27,8 +27,9 @@ class ShredEngine {
   explicit ShredEngine(std::function<void()> between_chunks = {});
   ~ShredEngine();
 
-  // Pass `pass` (from 1) of `passes` over `path`.
-  void Pass(const std::string& path, int64_t pass, int64_t passes, bool overwrite);
+  // Pass `pass` (from 1) of `passes` over `path`. True when the pass deleted
+  // the entry or found it already gone.
+  bool Pass(const std::string& path, int64_t pass, int64_t passes, bool overwrite);
 
   static constexpr size_t kChunkSize = size_t{4} << 20;
 
