@@ -3,7 +3,7 @@
 # when it is missing. Needs root (or sudo) only when something is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev
-          googletest libgtest-dev xvfb xauth xdotool x11-utils fonts-liberation2 fonts-dejavu-core
+          googletest libgtest-dev libxcb1-dev xvfb xauth xdotool x11-utils fonts-liberation2 fonts-dejavu-core
           coreutils)
 missing=()
 for p in "${packages[@]}"; do
