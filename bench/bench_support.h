@@ -31,7 +31,9 @@ inline void Shell(const std::string& command) {
   }
 }
 
-inline std::string Quote(const std::string& path) { return "'" + path + "'"; }
+inline std::string Quote(const std::string& path) {
+  return "'" + path + "'";
+}
 
 inline void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;

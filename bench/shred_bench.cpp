@@ -25,8 +25,8 @@ void WriteRandom(const std::string& path, size_t size) {
 }
 
 // The real command through the window, with both lists filled and no question.
-double RunThroughWindow(const std::vector<std::string>& files,
-                        const std::vector<std::string>& dirs, const char* count) {
+double RunThroughWindow(const std::vector<std::string>& files, const std::vector<std::string>& dirs,
+                        const char* count) {
   Form1 form;
   form.show();
   form.ShredsAmount->setText(QString::fromLatin1(count));

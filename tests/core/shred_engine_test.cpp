@@ -29,7 +29,9 @@ std::string Secret(size_t size) {
 }
 
 // Every line of the secret carries the marker, so any surviving piece shows.
-bool HoldsAnyLineOf(const std::string& data) { return data.find("SECRET-") != std::string::npos; }
+bool HoldsAnyLineOf(const std::string& data) {
+  return data.find("SECRET-") != std::string::npos;
+}
 
 TEST(ShredCount, ParsesRoundsAndBoundsTheCount) {
   EXPECT_EQ(ParseShredCount("20"), 20.0);
