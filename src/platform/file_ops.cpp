@@ -14,6 +14,11 @@ bool EntryExists(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 WritableFile WritableFile::OpenExisting(const std::string& path) {
   struct stat st {};
   // Look before opening: opening a FIFO could block and opening a device has

@@ -1,6 +1,8 @@
 #include "shred/core/shred_engine.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +128,26 @@ TEST(ShredEngine, NeverWritesThroughLinksSpecialFilesOrReadOnlyFiles) {
   EXPECT_FALSE(EntryExists(fifo));
   EXPECT_EQ(ReadFile(target), "outside content");
   EXPECT_EQ(ReadFile(readonly), "kept");
+}
+
+// A file whose overwrite fails part-way (here: a file-size limit makes every
+// write past 4 KiB fail) must not be unlinked with its content still on disk.
+TEST(ShredEngine, KeepsAFileWhoseOverwriteFailed) {
+  TempDir dir;
+  std::string path = dir.Write("stuck", std::string(64 * 1024, 'S'));
+  struct rlimit old {};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  ShredEngine engine;
+  bool gone = engine.Pass(path, 1, 1, /*overwrite=*/true);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(gone);
+  ASSERT_TRUE(EntryExists(path));
+  EXPECT_EQ(ReadFile(path).size(), 64u * 1024);
 }
 
 }  // namespace

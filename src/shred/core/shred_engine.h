@@ -6,8 +6,9 @@
 // pass then truncates the file, closes it and deletes it. With a count of one a
 // pass is a plain delete. Only regular, writable files are ever opened: a
 // symbolic link, FIFO, socket or device node is removed as an entry on the last
-// pass and nothing is written through it; a read-only file is left alone; a
-// file that no longer exists is not created again.
+// pass and nothing is written through it; a read-only file is left alone, and
+// so is a regular file whose content could not be overwritten; a file that no
+// longer exists is not created again.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,7 +35,8 @@ class ShredEngine {
   static constexpr size_t kChunkSize = size_t{4} << 20;
 
  private:
-  void OverwriteWhole(WritableFile& file);
+  // True when every byte was written.
+  bool OverwriteWhole(WritableFile& file);
 
   std::function<void()> between_chunks_;
   std::unique_ptr<PatternSource> pattern_;
