@@ -19,7 +19,6 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("corvane"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
   QApplication::setApplicationVersion(QStringLiteral("1.00"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));

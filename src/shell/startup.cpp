@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "platform/paths.h"
+#include "shell/close_on_signal.h"
 #include "shell/core/module1.h"
 #include "shell/form1.h"
 
@@ -8,7 +9,9 @@ namespace corvane {
 
 std::unique_ptr<Form1> Main() {
   IniPath = ExecutableDirectory() + "/" + "corvane.ini";
-  return OpenMainWindow();
+  std::unique_ptr<Form1> form = OpenMainWindow();
+  new CloseOnSignal(form.get());  // owned by the window
+  return form;
 }
 
 std::unique_ptr<Form1> OpenMainWindow() {

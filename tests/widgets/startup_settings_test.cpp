@@ -2,9 +2,12 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QTest>
+#include <csignal>
 #include <filesystem>
 
 #include "picking/core/c_file_dialog.h"
+#include "shell/close_on_signal.h"
 #include "shell/core/module1.h"
 #include "shell/form1.h"
 #include "shell/startup.h"
@@ -178,6 +181,22 @@ TEST(StartupSettings, AnOverlongMaskIsReportedAndTheCountStillSaved) {
   ASSERT_EQ(modal.boxes.size(), 1u);
   EXPECT_EQ(modal.boxes[0].prompt, "Can't write more than 255 characters for key or value.");
   EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=3\nFileSpecific=*.old\n");
+}
+
+// A termination signal closes the window the ordinary way: settings saved,
+// a running command told to stop.
+TEST(StartupSettings, ATerminationSignalClosesTheWindowAndSaves) {
+  TempDir dir;
+  IniAt at(dir / "corvane.ini");
+  testing::ScriptedModal modal;
+  std::unique_ptr<Form1> form = OpenMainWindow();
+  new CloseOnSignal(form.get());
+  form->ShredsAmount->setText("9");
+  ::raise(SIGTERM);
+  for (int i = 0; i < 100 && form->isVisible(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(form->StopRequested);
+  EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=9\nFileSpecific=*.*\n");
 }
 
 }  // namespace

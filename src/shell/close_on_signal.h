@@ -1,0 +1,24 @@
+#pragma once
+// Turns SIGTERM, SIGINT and SIGHUP (logout, Ctrl+C in a terminal, `kill`) into
+// an ordinary close of the main window, so the settings are saved and a
+// running command stops between two passes instead of being cut off mid-write.
+#include <QObject>
+
+class QSocketNotifier;
+class QWidget;
+
+namespace corvane {
+
+class CloseOnSignal : public QObject {
+  Q_OBJECT
+ public:
+  // Installs the handlers; `window` is closed when a signal arrives.
+  explicit CloseOnSignal(QWidget* window);
+  ~CloseOnSignal() override;
+
+ private:
+  QWidget* window_;
+  QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace corvane
