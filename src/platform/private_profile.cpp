@@ -295,7 +295,7 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path) {
-  if (!Writable(section, key, value)) return 0;
+  if (path.empty() || !Writable(section, key, value)) return 0;
   FileRead file = ReadRegularFile(path, kProfileSizeLimit);
   if (file.state == FileState::Unusable || file.tooLarge) return 0;
   bool exists = file.state == FileState::Regular;
