@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "list_entries.h"
 #include "picking/core/c_file_dialog.h"
 #include "shell/form1.h"
 #include "support/scripted_modal.h"
@@ -12,13 +13,8 @@
 namespace corvane {
 namespace {
 
-using Entries = std::vector<std::string>;
-
-Entries EntriesOf(const ListBox& list) {
-  Entries entries;
-  for (int64_t i = 0; i < list.ListCount(); ++i) entries.push_back(list.List(i));
-  return entries;
-}
+using testing::Entries;
+using testing::EntriesOf;
 
 FileAnswer Chose(std::vector<std::string> paths) {
   return {true, std::move(paths), 1};

@@ -4,19 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "list_entries.h"
 #include "shell/form1.h"
 #include "support/scripted_modal.h"
 
 namespace corvane {
 namespace {
 
-using Entries = std::vector<std::string>;
-
-Entries EntriesOf(const ListBox& list) {
-  Entries entries;
-  for (int64_t i = 0; i < list.ListCount(); ++i) entries.push_back(list.List(i));
-  return entries;
-}
+using testing::Entries;
+using testing::EntriesOf;
 
 void Fill(ListBox& list, int count, std::initializer_list<int> selected) {
   list.Clear();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "list_entries.h"
 #include "shell/form1.h"
 #include "support/scripted_modal.h"
 
@@ -21,11 +22,7 @@ struct ScanWindow {
     modal.pumpQt = [] { QCoreApplication::processEvents(); };
     form.show();
   }
-  std::vector<std::string> Entries(const ListBox* list) const {
-    std::vector<std::string> all;
-    for (int64_t i = 0; i < list->ListCount(); ++i) all.push_back(list->List(i));
-    return all;
-  }
+  std::vector<std::string> Entries(const ListBox* list) const { return EntriesOf(*list); }
 };
 
 // The visible subdirectories of `dir`, in the file system's own order.
