@@ -25,6 +25,19 @@ unsigned char TypeOf(const struct stat& st) {
 }
 }  // namespace
 
+std::optional<uint32_t> EntryAttributes(const std::string& prefix, const struct dirent& entry) {
+  unsigned char type = entry.d_type;
+  if (type == DT_UNKNOWN) {
+    struct stat st {};
+    std::string full = prefix + entry.d_name;
+    if (::lstat(full.c_str(), &st) != 0) return std::nullopt;
+    type = TypeOf(st);
+  }
+  uint32_t attributes = TypeBits(type);
+  if (entry.d_name[0] == '.') attributes |= kAttrHidden;
+  return attributes == 0 ? kAttrNormal : attributes;
+}
+
 int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries) {
   entries.clear();
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
@@ -41,16 +54,8 @@ int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries) 
     }
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    unsigned char type = entry->d_type;
-    if (type == DT_UNKNOWN) {
-      struct stat st {};
-      std::string full = prefix + name;
-      if (::lstat(full.c_str(), &st) != 0) continue;
-      type = TypeOf(st);
-    }
-    uint32_t attributes = TypeBits(type);
-    if (name[0] == '.') attributes |= kAttrHidden;
-    entries.push_back({name, attributes == 0 ? kAttrNormal : attributes});
+    if (std::optional<uint32_t> attributes = EntryAttributes(prefix, *entry))
+      entries.push_back({name, *attributes});
   }
   ::closedir(dir);
   return error;

@@ -1,8 +1,7 @@
 #include "platform/dir_search.h"
 
-#include <sys/stat.h>
-
 #include "platform/attributes.h"
+#include "platform/dir_listing.h"
 
 namespace corvane {
 
@@ -60,28 +59,12 @@ std::string DirSearch::Next() {
   while (struct dirent* entry = ::readdir(dir_)) {
     std::string_view name(entry->d_name);
     if (!MatchMask(mask_, name)) continue;
-    uint32_t attr = 0;
-    unsigned char type = entry->d_type;
-    if (type == DT_UNKNOWN) {
-      struct stat st {};
-      std::string full = directory_ + std::string(name);
-      if (::lstat(full.c_str(), &st) != 0) continue;  // vanished meanwhile
-      type = S_ISDIR(st.st_mode)   ? DT_DIR
-             : S_ISLNK(st.st_mode) ? DT_LNK
-             : S_ISREG(st.st_mode) ? DT_REG
-                                   : DT_FIFO;
-    }
-    if (type == DT_DIR) {
-      attr |= kAttrDirectory;
-    } else if (type == DT_LNK) {
-      attr |= kAttrSymlink;
-    } else if (type != DT_REG) {
-      attr |= kAttrSystem;
-    }
-    if (IsHiddenName(std::string(name))) attr |= kAttrHidden;
+    std::optional<uint32_t> attributes = EntryAttributes(directory_, *entry);
+    if (!attributes) continue;  // vanished meanwhile
+    const uint32_t attr = *attributes;
     uint32_t restricted = attr & (kAttrDirectory | kAttrHidden | kAttrSystem);
     if ((restricted & ~allowed_) != 0) continue;
-    current_attributes_ = attr == 0 ? kAttrNormal : attr;
+    current_attributes_ = attr;
     return std::string(name);
   }
   Close();
