@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/modal.h"
+#include "shell/qt_modal.h"
 
 namespace corvane::bench {
 
@@ -55,15 +56,21 @@ inline std::vector<std::string> MakeTree(const std::string& root, int folders, i
   return files;
 }
 
-class AnsweringModal : public Modal {
+// The program's own event pump, with the folder choice scripted and every
+// message box answered at once.
+class AnsweringModal : public QtModal {
  public:
   int MessageBox(const std::string&, int style, const std::string&) override {
     return (style & 0xF) == kMbYesNo ? kIdYes : kIdOk;
   }
   std::optional<std::string> ChooseFolder(const FolderRequest&) override { return folder; }
   FileAnswer ChooseFiles(const FileRequest&) override { return {}; }
-  void PumpEvents() override { QCoreApplication::processEvents(); }
+  void PumpEvents() override {
+    ++pumps;
+    QtModal::PumpEvents();
+  }
   std::optional<std::string> folder;
+  int64_t pumps = 0;
 };
 
 inline void PrintRatio(const char* what, double ours, double theirs, const char* target) {

@@ -10,7 +10,6 @@
 #include "scan/browse_folder_command.h"
 #include "scan/core/directory_walk.h"
 #include "shell/form1.h"
-#include "shell/qt_modal.h"
 
 using namespace corvane;
 using namespace corvane::bench;
@@ -27,28 +26,12 @@ double Best(const std::function<void()>& work) {
   return best;
 }
 
-// The program's own event pump, with the folder choice scripted and every
-// message box answered at once.
-class ScanModal : public QtModal {
- public:
-  int MessageBox(const std::string&, int style, const std::string&) override {
-    return (style & 0xF) == kMbYesNo ? kIdYes : kIdOk;
-  }
-  std::optional<std::string> ChooseFolder(const FolderRequest&) override { return folder; }
-  void PumpEvents() override {
-    ++pumps;
-    QtModal::PumpEvents();
-  }
-  std::optional<std::string> folder;
-  int64_t pumps = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  ScanModal modal;
+  AnsweringModal modal;
   SetCurrentModal(&modal);
   std::string work =
       argc > 1 ? argv[1] : std::filesystem::current_path().string() + "/scan-bench-work";
