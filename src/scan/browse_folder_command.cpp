@@ -112,7 +112,10 @@ BrowseOutcome BrowseFolderClick(Form1& form) {
   }
   std::string folder;
   if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+  return ListFolder(form, folder);
+}
 
+BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
   form.AddFiles->setEnabled(false);
   form.DeleteFiles->setEnabled(false);
   form.BrowseDelete->setEnabled(false);

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace corvane {
 
@@ -17,5 +18,10 @@ enum class BrowseOutcome {
 // level), its files matching FileSpecific into List1. While it runs, the same
 // button reads "&Abort" and a click on it asks the scan to stop.
 BrowseOutcome BrowseFolderClick(Form1& form);
+
+// The scan proper, on a folder already chosen: what a click does after the
+// folder choice. Also used for folders handed over on the command line or
+// dropped on the list.
+BrowseOutcome ListFolder(Form1& form, const std::string& folder);
 
 }  // namespace corvane

@@ -45,6 +45,10 @@ class Form1 : public QWidget {
   bool AbortRequested = false;
   bool AutoMode = false;
 
+  // True while a Delete run or a folder scan is under way, including a pass
+  // that is still finishing after its Abort click.
+  bool CommandRunning() const;
+
   // The wait window of the folder scan, created when first needed.
   std::unique_ptr<msg> WaitWindow;
 
