@@ -7,6 +7,7 @@
 #include "shell/form1.h"
 #include "shred/core/pattern_source.h"
 #include "shred/core/shred_engine.h"
+#include "shred/core/shred_run.h"
 
 using namespace corvane;
 using namespace corvane::bench;
@@ -40,11 +41,17 @@ double RunThroughWindow(const std::vector<std::string>& files, const std::vector
 // The same work done by the engine alone, without a window.
 double RunEngineAlone(const std::vector<std::string>& files, const std::vector<std::string>& dirs,
                       int passes) {
+  std::vector<ListedEntry> file_entries, dir_entries;
+  for (const std::string& f : files) file_entries.push_back(*IdentifyPath(f));
+  for (const std::string& d : dirs) dir_entries.push_back(*IdentifyPath(d));
   return Seconds([&] {
-    ShredEngine engine;
-    for (const std::string& f : files)
-      for (int p = 1; p <= passes; ++p) engine.Pass(f, p, passes, passes > 1);
-    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) RemoveEmptyDirectory(*it);
+    ShredRun run(passes, passes > 1);
+    for (const ListedEntry& d : dir_entries) run.ExpectFolder(d);
+    for (const ListedEntry& f : file_entries) {
+      run.StartFile(f);
+      for (int p = 1; p <= passes; ++p) run.FilePass(p);
+    }
+    for (auto it = dir_entries.rbegin(); it != dir_entries.rend(); ++it) run.RemoveFolder(*it);
   });
 }
 

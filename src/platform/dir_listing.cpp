@@ -1,7 +1,9 @@
 #include "platform/dir_listing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -38,12 +40,16 @@ std::optional<uint32_t> EntryAttributes(const std::string& prefix, const struct 
   return attributes == 0 ? kAttrNormal : attributes;
 }
 
-int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries) {
+int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries) {
   entries.clear();
-  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
-  if (dir == nullptr) return errno != 0 ? errno : EIO;
-  std::string prefix = directory;
-  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  int own = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (own < 0) return errno;
+  DIR* dir = ::fdopendir(own);
+  if (dir == nullptr) {
+    int error = errno;
+    ::close(own);
+    return error;
+  }
   int error = 0;
   for (;;) {
     errno = 0;
@@ -54,8 +60,13 @@ int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries) 
     }
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    if (std::optional<uint32_t> attributes = EntryAttributes(prefix, *entry))
-      entries.push_back({name, *attributes});
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat st {};
+      if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished
+      type = TypeOf(st);
+    }
+    entries.push_back({name, type, static_cast<uint64_t>(entry->d_ino)});
   }
   ::closedir(dir);
   return error;

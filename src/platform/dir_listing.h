@@ -11,20 +11,21 @@
 
 namespace corvane {
 
-struct DirEntry {
-  std::string name;
-  uint32_t attributes;  // type and hidden bits, as DirSearch::CurrentAttributes
-};
-
 // The type and hidden bits of one entry read from the directory `prefix`
 // (which ends in "/" or is empty), taken from the entry itself; lstat only where
 // the file system does not report the type. Nothing when the entry vanished.
 std::optional<uint32_t> EntryAttributes(const std::string& prefix, const struct dirent& entry);
 
-// Fills `entries` with every entry of `directory` except "." and "..", in the
-// file system's own order. Returns 0, or the errno of the failure (ENOENT for a
-// missing directory, ENAMETOOLONG for a path beyond the system's limit...).
-// An entry that vanishes while it is being looked at is left out.
-int ReadDirectory(const std::string& directory, std::vector<DirEntry>& entries);
+// One entry of a directory read through its descriptor.
+struct DirEntryAt {
+  std::string name;
+  unsigned char type;  // DT_REG, DT_DIR, DT_LNK... never DT_UNKNOWN
+  uint64_t ino;        // as the directory reports it
+};
+
+// Reads every entry of the open directory `fd` except "." and "..", in the
+// file system's own order; `fd` itself stays open and unmoved. Returns 0 or
+// the errno of the failure.
+int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries);
 
 }  // namespace corvane

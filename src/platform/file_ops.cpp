@@ -14,6 +14,14 @@ bool EntryExists(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
+bool IsSymbolicLink(const std::string& path) {
+  // A trailing "/" would make lstat look through the link.
+  std::string own = path;
+  while (own.size() > 1 && own.back() == '/') own.pop_back();
+  struct stat st {};
+  return !own.empty() && ::lstat(own.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

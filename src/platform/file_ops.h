@@ -12,6 +12,9 @@ namespace corvane {
 // True when `path` names an entry of any kind (a dangling symlink included).
 bool EntryExists(const std::string& path);
 
+// True when `path` itself is a symbolic link.
+bool IsSymbolicLink(const std::string& path);
+
 // True when `path` itself (not a link's target) is a regular file.
 bool IsRegularFile(const std::string& path);
 

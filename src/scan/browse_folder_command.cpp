@@ -1,8 +1,10 @@
 #include "scan/browse_folder_command.h"
 
 #include "platform/attributes.h"
+#include "platform/file_ops.h"
 #include "platform/modal.h"
 #include "scan/core/directory_walk.h"
+#include "scan/core/tree_walk.h"
 #include "scan/msg.h"
 #include "shell/form1.h"
 
@@ -66,40 +68,41 @@ BrowseOutcome AbortPath(Form1& form) {
 
 enum class Phase { Done, Stop, Abort };
 
-// Expands List2 breadth-first from `first`, pumping events after every
-// directory so that Abort, the window's close and the wait window's
-// animation all work while a large tree is read.
-Phase ListDirectories(Form1& form, int64_t first, ListingCache& cache) {
-  Modal& modal = CurrentModal();
-  for (int64_t k = first;; ++k) {
-    try {
-      for (const std::string& sub :
-           GetDirectories(form.List2->List(k), kAttrDirectory, true, &cache))
-        form.List2->AddItem(sub);
-    } catch (const DirectoryListError&) {
-      // A directory that cannot be listed has no subdirectories to offer.
-    }
-    modal.PumpEvents();
-    if (form.StopRequested) return Phase::Stop;
-    if (form.AbortRequested) return Phase::Abort;
-    if (k >= form.List2->ListCount() - 1) return Phase::Done;
-  }
+Phase Checkpoint(Form1& form) {
+  if (form.StopRequested) return Phase::Stop;
+  if (form.AbortRequested) return Phase::Abort;
+  return Phase::Done;
 }
 
-Phase ListFiles(Form1& form, const std::string& folder, ListingCache& cache) {
+// Reads the whole tree while the wait window shows, pumping events after
+// every folder so that Abort, the window's close and the animation all work.
+Phase ListDirectories(Form1& form, const std::string& folder, TreeListing& listing) {
+  Modal& modal = CurrentModal();
+  WalkOptions options;
+  options.masks = SplitMasks(form.FileSpecific->text().toStdString());
+  options.between = [&] {
+    modal.PumpEvents();
+    return Checkpoint(form) == Phase::Done;
+  };
+  listing = WalkTree(folder, options);
+  if (Phase phase = Checkpoint(form); phase != Phase::Done) return phase;
+  // The chosen folder itself is in the list already.
+  for (size_t i = 1; i < listing.directories.size(); ++i)
+    form.List2->AddEntry(std::move(listing.directories[i]));
+  return Phase::Done;
+}
+
+Phase ListFiles(Form1& form, std::vector<ListedEntry>& files) {
   CaptionProgressBar* bar = form.ProgressBar1;
   bar->setValue(0);
   bar->setCaptionText(QStringLiteral("Building File List - "));
-  const ResultList files =
-      GetAllFiles(folder, form.FileSpecific->text().toStdString(), true, nullptr, &cache);
-  bar->setMax(static_cast<int64_t>(files.Count()));
+  bar->setMax(static_cast<int64_t>(files.size()));
   Modal& modal = CurrentModal();
-  for (const std::string& file : files) {
-    form.List1->AddItem(file);
+  for (ListedEntry& file : files) {
+    form.List1->AddEntry(std::move(file));
     bar->setValue(bar->value() + 1);
     modal.PumpEvents();
-    if (form.StopRequested) return Phase::Stop;
-    if (form.AbortRequested) return Phase::Abort;
+    if (Phase phase = Checkpoint(form); phase != Phase::Done) return phase;
   }
   return Phase::Done;
 }
@@ -116,26 +119,29 @@ BrowseOutcome BrowseFolderClick(Form1& form) {
 }
 
 BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
+  // Below the chosen folder nothing is ever followed, and the folder itself
+  // must be a real one, not a link to somewhere else.
+  if (IsSymbolicLink(folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+
   form.AddFiles->setEnabled(false);
   form.DeleteFiles->setEnabled(false);
   form.BrowseDelete->setEnabled(false);
   SetAllCaptions(form.BrowseFolder, kAbortCaption);
   form.List2->AddItem(folder);
-  const int64_t first = form.List2->ListCount() - 1;
   form.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
   WaitWindowOf(form).Show();
   CurrentModal().PumpEvents();
 
   form.ProgressBar1->setValue(0);
   form.ProgressBar1->setMax(1);
-  ListingCache cache;  // each directory is read once, for both phases
-  Phase phase = ListDirectories(form, first, cache);
+  TreeListing listing;
+  Phase phase = ListDirectories(form, folder, listing);
   if (phase == Phase::Abort) return AbortPath(form);
 
   CloseWaitWindow(form);
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   // A closing window needs no file list.
-  if (phase != Phase::Stop) phase = ListFiles(form, folder, cache);
+  if (phase != Phase::Stop) phase = ListFiles(form, listing.files);
   if (phase == Phase::Abort) return AbortPath(form);
 
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);

@@ -15,7 +15,7 @@ QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() < 0 || static_cast<size_t>(index.row()) >= published_)
     return {};
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  QString text = QString::fromUtf8(DisplayForm(entries_[static_cast<size_t>(index.row())]));
+  QString text = QString::fromUtf8(DisplayForm(entries_[static_cast<size_t>(index.row())].path));
   // Control characters (a newline is legal in a file name) would break the
   // row; show their visible symbols instead.
   for (QChar& c : text) {
@@ -24,7 +24,7 @@ QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
   return text;
 }
 
-void ListBoxModel::Append(std::string entry) {
+void ListBoxModel::Append(ListedEntry entry) {
   entries_.push_back(std::move(entry));
   if (!publish_queued_) {
     publish_queued_ = true;
@@ -73,6 +73,17 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
 }
 
 void ListBox::AddItem(std::string entry) {
+  std::optional<ListedEntry> listed = IdentifyPath(entry);
+  if (!listed) {
+    // Unreadable now: listed without an identity, so no run will touch it.
+    listed.emplace();
+    listed->path = std::move(entry);
+    listed->anchor_length = ParentLength(listed->path);
+  }
+  model_->Append(std::move(*listed));
+}
+
+void ListBox::AddEntry(ListedEntry entry) {
   model_->Append(std::move(entry));
 }
 

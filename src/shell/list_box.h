@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/entry_id.h"
+
 namespace corvane {
 
 class ListBoxModel : public QAbstractListModel {
@@ -16,16 +18,17 @@ class ListBoxModel : public QAbstractListModel {
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
-  void Append(std::string entry);
+  void Append(ListedEntry entry);
   // Tells the views about the rows appended since the last call.
   void Publish();
   void RemoveAt(int64_t index);
   void Clear();
   int64_t Count() const { return static_cast<int64_t>(entries_.size()); }
-  const std::string& At(int64_t index) const { return entries_[static_cast<size_t>(index)]; }
+  const std::string& At(int64_t index) const { return Entry(index).path; }
+  const ListedEntry& Entry(int64_t index) const { return entries_[static_cast<size_t>(index)]; }
 
  private:
-  std::vector<std::string> entries_;
+  std::vector<ListedEntry> entries_;
   size_t published_ = 0;  // rows the views know of
   bool publish_queued_ = false;
 };
@@ -35,13 +38,19 @@ class ListBox : public QListView {
  public:
   explicit ListBox(QWidget* parent = nullptr);
 
+  // Appends a path the user named; its identity is read now, so that a later
+  // run acts only on this very entry.
   void AddItem(std::string entry);
+  // Appends an entry whose identity the caller has read already.
+  void AddEntry(ListedEntry entry);
   // Out-of-range indexes are ignored.
   void RemoveItem(int64_t index);
   void Clear();
   int64_t ListCount() const { return model_->Count(); }
   // The entry at `index`; empty for an index out of range.
   const std::string& List(int64_t index) const;
+  // The entry at `index` with its identity; `index` must be in range.
+  const ListedEntry& Entry(int64_t index) const { return model_->Entry(index); }
   bool Selected(int64_t index) const;
   void SetSelected(int64_t index, bool selected);
   // The text shown for an entry.

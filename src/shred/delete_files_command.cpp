@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_ops.h"
 #include "platform/modal.h"
 #include "shell/form1.h"
 #include "shred/core/shred_count.h"
-#include "shred/core/shred_engine.h"
+#include "shred/core/shred_run.h"
+#include "shred/core/survivor.h"
 
 namespace corvane {
 
@@ -72,31 +72,43 @@ void AbortPath(Form1& form) {
   SetFieldsEnabled(form, true);
 }
 
-// Which entries of a list the run saw go; the others are looked at again at
-// the end, so that nothing is reported gone that is still there.
-using GoneFlags = std::vector<bool>;
+// What a run left in place: the reasons for the report, the positions to keep
+// in the lists.
+struct Leftovers {
+  std::vector<Survivor> files;
+  std::vector<Survivor> directories;
+  std::vector<int64_t> file_rows;
+  std::vector<int64_t> directory_rows;
+};
 
-std::vector<std::string> Survivors(const ListBox& list, const GoneFlags& gone) {
-  std::vector<std::string> survivors;
-  for (int64_t i = 0; i < list.ListCount(); ++i) {
-    bool seen_gone = static_cast<size_t>(i) < gone.size() && gone[static_cast<size_t>(i)];
-    if (!seen_gone && EntryExists(list.List(i))) survivors.push_back(list.List(i));
-  }
-  return survivors;
-}
-
-void Refill(ListBox& list, std::vector<std::string> entries) {
+void KeepOnly(ListBox& list, const std::vector<int64_t>& rows) {
+  std::vector<ListedEntry> kept;
+  kept.reserve(rows.size());
+  for (int64_t row : rows) kept.push_back(list.Entry(row));
   list.Clear();
-  for (std::string& entry : entries) list.AddItem(std::move(entry));
+  for (ListedEntry& entry : kept) list.AddEntry(std::move(entry));
 }
 
-void Completion(Form1& form, const GoneFlags& files_gone, const GoneFlags& directories_gone) {
+std::string SurvivorLines(const Leftovers& left) {
+  constexpr size_t kShown = 10;
+  std::string lines;
+  size_t shown = 0;
+  for (const auto* group : {&left.files, &left.directories}) {
+    for (const Survivor& survivor : *group) {
+      if (shown++ == kShown) break;
+      lines += "\n" + survivor.path + ": " + DescribeReason(survivor);
+    }
+  }
+  size_t total = left.files.size() + left.directories.size();
+  if (total > kShown) lines += "\n... and " + std::to_string(total - kShown) + " more";
+  return lines;
+}
+
+void Completion(Form1& form, const Leftovers& left) {
   int64_t files = form.List1->ListCount();
   int64_t directories = form.List2->ListCount();
-  std::vector<std::string> file_survivors = Survivors(*form.List1, files_gone);
-  std::vector<std::string> directory_survivors = Survivors(*form.List2, directories_gone);
-  auto files_left = static_cast<int64_t>(file_survivors.size());
-  auto directories_left = static_cast<int64_t>(directory_survivors.size());
+  auto files_left = static_cast<int64_t>(left.files.size());
+  auto directories_left = static_cast<int64_t>(left.directories.size());
 
   // Success is claimed only when everything listed is really gone.
   bool complete = files_left == 0 && directories_left == 0;
@@ -107,24 +119,19 @@ void Completion(Form1& form, const GoneFlags& files_gone, const GoneFlags& direc
     std::string counts = std::to_string(files_left) + " of " + std::to_string(files) +
                          " files and " + std::to_string(directories_left) + " of " +
                          std::to_string(directories) + " directories remain.";
-    CurrentModal().MessageBox("Some Files Could Not Be Deleted!\n" + counts, kMbStop,
-                              "Corvane - Files Not Deleted");
+    CurrentModal().MessageBox("Some Files Could Not Be Deleted!\n" + counts + SurvivorLines(left),
+                              kMbStop, "Corvane - Files Not Deleted");
   }
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
   SetOtherButtonsEnabled(form, true);
   SetFieldsEnabled(form, true);
   ResetBar(form);
-  if (complete) {
-    form.List2->Clear();
-    form.List1->Clear();
-  } else {
-    Refill(*form.List2, std::move(directory_survivors));
-    Refill(*form.List1, std::move(file_survivors));
-  }
+  KeepOnly(*form.List2, left.directory_rows);
+  KeepOnly(*form.List1, left.file_rows);
 }
 
 // The run proper, after the confirmation. Returns how the run ended.
-Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) {
+Checkpoint Run(Form1& form, Leftovers& left) {
   SetFieldsEnabled(form, false);
   form.AbortRequested = false;
   SetOtherButtonsEnabled(form, false);
@@ -139,18 +146,23 @@ Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) 
     form.ProgressBar1->setMax(*maximum);
   }
 
-  ShredEngine engine([] { CurrentModal().PumpEvents(); });
-  const int64_t files = form.List1->ListCount();
   const int64_t passes = PassCount(shreds);
-  const bool overwrite = shreds > 1;
-  files_gone.assign(static_cast<size_t>(files), false);
+  ShredRun run(passes, shreds > 1, [] { CurrentModal().PumpEvents(); });
+  for (int64_t index = 0; index < form.List2->ListCount(); ++index)
+    run.ExpectFolder(form.List2->Entry(index));
+  const int64_t files = form.List1->ListCount();
   for (int64_t index = 0; index < files; ++index) {
     // A copy: the list may change under an event pump once Abort was clicked.
-    const std::string path = form.List1->List(index);
+    const ListedEntry file = form.List1->Entry(index);
+    run.StartFile(file);
     for (int64_t pass = 1; pass <= passes; ++pass) {
-      if (engine.Pass(path, pass, passes, overwrite)) files_gone[static_cast<size_t>(index)] = true;
+      run.FilePass(pass);
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
+    }
+    if (std::optional<Survivor> survivor = run.FileOutcome(file)) {
+      left.files.push_back(std::move(*survivor));
+      left.file_rows.push_back(index);
     }
   }
 
@@ -159,11 +171,12 @@ Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) 
     form.ProgressBar1->setValue(0);
     form.ProgressBar1->setCaptionText(QStringLiteral("Removing Directories - "));
     form.ProgressBar1->setMax(directories);
-    directories_gone.assign(static_cast<size_t>(directories), false);
     for (int64_t index = directories - 1; index >= 0; --index) {
-      const std::string& directory = form.List2->List(index);
-      if (RemoveEmptyDirectory(directory) || !EntryExists(directory))
-        directories_gone[static_cast<size_t>(index)] = true;
+      const ListedEntry directory = form.List2->Entry(index);
+      if (std::optional<Survivor> survivor = run.RemoveFolder(directory)) {
+        left.directories.insert(left.directories.begin(), std::move(*survivor));
+        left.directory_rows.insert(left.directory_rows.begin(), index);
+      }
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
     }
@@ -192,10 +205,10 @@ void DeleteFilesClick(Form1& form) {
   }
   if (answer != kIdYes) return;
 
-  GoneFlags files_gone, directories_gone;
-  switch (Run(form, files_gone, directories_gone)) {
+  Leftovers left;
+  switch (Run(form, left)) {
     case Checkpoint::kGoOn:
-      Completion(form, files_gone, directories_gone);
+      Completion(form, left);
       break;
     case Checkpoint::kAbort:
       AbortPath(form);

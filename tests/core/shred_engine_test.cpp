@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "platform/file_ops.h"
 #include "shred/core/shred_count.h"
+#include "shred/core/shred_run.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -61,6 +64,22 @@ TEST(ShredCount, ParsesRoundsAndBoundsTheCount) {
   EXPECT_FALSE(ProgressMaximum(1e300, 2).has_value());
 }
 
+// Lists `path` as Add Files would, then runs `passes` passes over it;
+// `after_pass` looks at the file between passes.
+std::optional<Survivor> Shred(const std::string& path, int64_t passes, bool overwrite,
+                              const std::function<void(int64_t)>& after_pass = {},
+                              const std::function<void()>& between_chunks = {}) {
+  std::optional<ListedEntry> listed = IdentifyPath(path);
+  ListedEntry entry = listed.value_or(ListedEntry{path, {}, ParentLength(path), {}});
+  ShredRun run(passes, overwrite, between_chunks);
+  run.StartFile(entry);
+  for (int64_t pass = 1; pass <= passes; ++pass) {
+    run.FilePass(pass);
+    if (after_pass) after_pass(pass);
+  }
+  return run.FileOutcome(entry);
+}
+
 TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
   TempDir dir;
   const std::string secret = Secret(3 * ShredEngine::kChunkSize + 12345);
@@ -68,42 +87,38 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
   struct stat before {};
   ::stat(path.c_str(), &before);
   int chunk_breaks = 0;
-  ShredEngine engine([&] { ++chunk_breaks; });
-
   std::string previous = secret;
-  for (int pass = 1; pass <= 2; ++pass) {
-    engine.Pass(path, pass, 3, /*overwrite=*/true);
+  auto after_pass = [&](int64_t pass) {
+    if (pass == 3) return;
     std::string now = ReadFile(path);
     ASSERT_EQ(now.size(), secret.size()) << "pass " << pass << " must keep the length";
     EXPECT_FALSE(HoldsAnyLineOf(now));
     EXPECT_NE(now, previous) << "each pass writes a fresh pattern";
-    EXPECT_NE(now.find_first_not_of('\0'), std::string::npos);
     struct stat after {};
     ::stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino) << "written in place, not replaced";
     previous = now;
-  }
-  EXPECT_EQ(chunk_breaks, 2 * 3);  // four chunks: three breaks per pass
-  engine.Pass(path, 3, 3, true);
+  };
+  EXPECT_FALSE(Shred(path, 3, true, after_pass, [&] { ++chunk_breaks; }));
+  EXPECT_EQ(chunk_breaks, 3 * 3);  // four chunks: three breaks per pass
   EXPECT_FALSE(EntryExists(path));
 }
 
 TEST(ShredEngine, PlainDeleteMissingFilesAndEmptyFiles) {
   TempDir dir;
   std::string path = dir.Write("once", "data");
-  ShredEngine engine;
-  EXPECT_TRUE(engine.Pass(path, 1, 1, /*overwrite=*/false));
+  EXPECT_FALSE(Shred(path, 1, false));
   EXPECT_FALSE(EntryExists(path));
-
-  // A file that no longer exists is not created again by later passes.
-  EXPECT_TRUE(engine.Pass(path, 1, 3, true));  // already gone counts as gone
-  EXPECT_TRUE(engine.Pass(path, 3, 3, true));
+  // A file that no longer exists is not created again, and counts as gone.
+  EXPECT_FALSE(Shred(path, 3, true));
   EXPECT_FALSE(EntryExists(path));
 
   std::string empty = dir.Write("empty", "");
-  engine.Pass(empty, 1, 2, true);
-  EXPECT_TRUE(EntryExists(empty));
-  engine.Pass(empty, 2, 2, true);
+  EXPECT_FALSE(Shred(empty, 2, true, [&](int64_t pass) {
+    if (pass == 1) {
+      EXPECT_TRUE(EntryExists(empty));
+    }
+  }));
   EXPECT_FALSE(EntryExists(empty));
 }
 
@@ -118,11 +133,13 @@ TEST(ShredEngine, NeverWritesThroughLinksSpecialFilesOrReadOnlyFiles) {
   std::string readonly = dir.Write("readonly", "kept");
   ::chmod(readonly.c_str(), 0444);
 
-  ShredEngine engine;
   for (const std::string& entry : {link, fifo, readonly}) {
-    EXPECT_FALSE(engine.Pass(entry, 1, 2, true));  // an intermediate pass leaves them
-    EXPECT_TRUE(EntryExists(entry)) << entry;
-    EXPECT_EQ(engine.Pass(entry, 2, 2, true), entry != readonly);
+    auto survivor = Shred(entry, 2, true, [&](int64_t pass) {
+      if (pass == 1) {
+        EXPECT_TRUE(EntryExists(entry)) << "an intermediate pass leaves " << entry;
+      }
+    });
+    EXPECT_EQ(survivor.has_value(), entry == readonly);
   }
   EXPECT_FALSE(EntryExists(link));
   EXPECT_FALSE(EntryExists(fifo));
@@ -141,11 +158,11 @@ TEST(ShredEngine, KeepsAFileWhoseOverwriteFailed) {
   small.rlim_cur = 4096;
   auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  ShredEngine engine;
-  bool gone = engine.Pass(path, 1, 1, /*overwrite=*/true);
+  std::optional<Survivor> survivor = Shred(path, 2, /*overwrite=*/true);
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, old_handler);
-  EXPECT_FALSE(gone);
+  ASSERT_TRUE(survivor);
+  EXPECT_EQ(survivor->reason, SurvivalReason::kNotOverwritten);
   ASSERT_TRUE(EntryExists(path));
   EXPECT_EQ(ReadFile(path).size(), 64u * 1024);
 }

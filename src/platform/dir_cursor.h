@@ -1,0 +1,88 @@
+#pragma once
+// A chain of open directory descriptors from an anchor directory down to one
+// of its subdirectories. Each level is opened relative to the one above it
+// with O_NOFOLLOW, and checked on the open descriptor: a folder swapped for a
+// symbolic link, for another folder, or for a mount point is never entered.
+// Moving between nearby directories reuses the levels they share, so walking
+// a list in tree order costs one open per directory, at any depth and with no
+// limit on the length of a path.
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/entry_id.h"
+
+namespace corvane {
+
+// The error a level reports when the object found is not the one expected.
+inline constexpr int kIdentityChanged = ESTALE;
+
+// A directory as its open descriptor shows it.
+struct DirInfo {
+  EntryId id;
+  bool mount_root = false;  // the root of a mount (bind mounts included)
+};
+
+// Reads `fd`'s identity and whether it is a mount root. Returns 0 or errno.
+int InfoOf(int fd, DirInfo& info);
+
+class DirCursor {
+ public:
+  // What a directory on the way must be, by its full path; nothing when the
+  // caller does not know.
+  using Expect = std::function<std::optional<EntryId>(std::string_view path)>;
+
+  explicit DirCursor(size_t open_limit = 64) : open_limit_(open_limit) {}
+  ~DirCursor();
+  DirCursor(const DirCursor&) = delete;
+  DirCursor& operator=(const DirCursor&) = delete;
+
+  // Moves to the directory that holds `entry`'s last component. Returns 0,
+  // kIdentityChanged, EXDEV for a mount point on the way, or the errno of the
+  // open that failed (ENOENT, ELOOP for a symbolic link, ENOTDIR, EACCES...).
+  int MoveToParentOf(const ListedEntry& entry, const Expect& expect = {});
+
+  // The descriptor of the directory reached; valid after a 0 result.
+  int fd() const { return levels_.empty() ? -1 : levels_.back().fd; }
+  const DirInfo& info() const { return levels_.back().info; }
+  // The last component of the entry passed to MoveToParentOf.
+  const std::string& name() const { return name_; }
+
+  // Closes every level.
+  void Reset();
+
+  // For a walk. Opens `anchor` (its links followed) as the only level.
+  int OpenAnchor(const std::string& anchor);
+  // Opens the subdirectory `name` of the current level as the new current
+  // level. A mount root is refused with EXDEV (`info` still describes it)
+  // unless `cross_mount` allows it.
+  int Enter(std::string_view name, DirInfo& info, bool cross_mount = false);
+  // Back to the level above.
+  int Leave() { return Pop(); }
+  size_t depth() const { return levels_.size(); }
+
+ private:
+  struct Level {
+    std::string name;  // the component, or the anchor's path for level 0
+    int fd = -1;       // -1 when closed to stay within the limit
+    DirInfo info;
+  };
+
+  int OpenAnchor(const ListedEntry& entry);
+  int Push(std::string_view name, std::string_view path, const Expect& expect, DirInfo* found,
+           bool cross_mount = false);
+  int Pop();
+  void CloseOldest();
+
+  size_t open_limit_;
+  size_t open_count_ = 0;
+  std::vector<Level> levels_;
+  std::string name_;
+};
+
+}  // namespace corvane

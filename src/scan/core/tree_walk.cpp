@@ -1,0 +1,193 @@
+#include "scan/core/tree_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/dir_cursor.h"
+#include "platform/dir_listing.h"
+#include "platform/dir_search.h"
+#include "scan/core/add_backslash.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr uint32_t kNone = UINT32_MAX;
+
+struct Node {
+  ListedEntry entry;
+  uint32_t first_child = kNone;
+  uint32_t last_child = kNone;
+  uint32_t next_sibling = kNone;
+};
+
+// File systems whose directories report the same inode number as lstat does;
+// elsewhere (overlay, FUSE...) every listed file is looked at on its own.
+bool DirectoryInodesAreExact(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+class Walker {
+ public:
+  Walker(const WalkOptions& options, TreeListing& out) : options_(options), out_(out) {}
+
+  void Run(const std::string& folder);
+
+ private:
+  // Reads the current folder: lists its files, returns its subfolders' names.
+  std::vector<std::string> ReadCurrent(const ListedEntry& folder);
+  uint32_t AddNode(uint32_t parent, ListedEntry entry);
+  void ListBreadthFirst();
+
+  const WalkOptions& options_;
+  TreeListing& out_;
+  DirCursor cursor_;
+  std::vector<Node> nodes_;
+  std::vector<DirEntryAt> entries_;
+  std::vector<bool> listed_;
+  bool exact_inodes_ = false;
+};
+
+uint32_t Walker::AddNode(uint32_t parent, ListedEntry entry) {
+  auto index = static_cast<uint32_t>(nodes_.size());
+  nodes_.push_back({std::move(entry)});
+  if (parent != kNone) {
+    Node& p = nodes_[parent];
+    if (p.last_child == kNone) {
+      p.first_child = index;
+    } else {
+      nodes_[p.last_child].next_sibling = index;
+    }
+    p.last_child = index;
+  }
+  return index;
+}
+
+std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
+  std::vector<std::string> subfolders;
+  if (ReadDirectoryAt(cursor_.fd(), entries_) != 0) return subfolders;
+  const std::string prefix = AddBackslash(folder.path, "/");
+  listed_.assign(entries_.size(), false);
+  for (const std::string& mask : options_.masks) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      const DirEntryAt& e = entries_[i];
+      if (listed_[i] || e.name[0] == '.' || (e.type != DT_REG && e.type != DT_LNK)) continue;
+      if (!MatchMask(mask, e.name)) continue;
+      listed_[i] = true;
+      ListedEntry file{
+          prefix + e.name, {cursor_.info().id.dev, e.ino}, folder.anchor_length, folder.anchor_id};
+      if (!exact_inodes_) {
+        struct stat st {};
+        if (::fstatat(cursor_.fd(), e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        file.id = IdOf(st);
+      }
+      out_.files.push_back(std::move(file));
+    }
+  }
+  if (options_.recurse) {
+    for (DirEntryAt& e : entries_) {
+      if (e.type == DT_DIR && e.name[0] != '.') subfolders.push_back(std::move(e.name));
+    }
+  }
+  return subfolders;
+}
+
+void Walker::Run(const std::string& folder) {
+  ListedEntry root;
+  root.path = folder;
+  root.anchor_length = ParentLength(folder);
+  std::string name = folder.substr(root.anchor_length);
+  while (!name.empty() && name.front() == '/') name.erase(0, 1);
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  if (name.empty() || cursor_.OpenAnchor(AnchorPath(root)) != 0) {
+    out_.refusal = name.empty() ? WalkRefusal::kNotDirectory : WalkRefusal::kUnreadable;
+    return;
+  }
+  root.anchor_id = cursor_.info().id;
+  struct stat st {};
+  if (::fstatat(cursor_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    out_.refusal = errno == ENOENT ? WalkRefusal::kMissing : WalkRefusal::kUnreadable;
+    return;
+  }
+  if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode)) {
+    out_.refusal = S_ISLNK(st.st_mode) ? WalkRefusal::kSymlink : WalkRefusal::kNotDirectory;
+    return;
+  }
+  root.id = IdOf(st);
+  DirInfo info;
+  // The chosen folder may be a mount point itself; the walk then stays on it.
+  int error = cursor_.Enter(name, info, true);
+  if (error == 0 && info.id != root.id) error = kIdentityChanged;
+  AddNode(kNone, root);
+  if (error == 0) {
+    exact_inodes_ = DirectoryInodesAreExact(cursor_.fd());
+    struct Frame {
+      uint32_t node;
+      std::vector<std::string> subfolders;
+      size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({0, ReadCurrent(nodes_[0].entry)});
+    bool go_on = !options_.between || options_.between();
+    while (go_on && !stack.empty()) {
+      Frame& top = stack.back();
+      if (top.next == top.subfolders.size()) {
+        stack.pop_back();
+        if (!stack.empty() && cursor_.Leave() != 0) break;  // moved away meanwhile
+        continue;
+      }
+      const std::string& sub = top.subfolders[top.next++];
+      const ListedEntry& parent = nodes_[top.node].entry;
+      ListedEntry child{
+          AddBackslash(parent.path, "/") + sub, {}, parent.anchor_length, parent.anchor_id};
+      error = cursor_.Enter(sub, info);
+      if (error != 0 && error != EXDEV) continue;  // vanished, swapped, refused
+      child.id = info.id;
+      uint32_t node = AddNode(top.node, std::move(child));
+      // Another mount is listed but not entered.
+      if (error == EXDEV) continue;
+      std::vector<std::string> subfolders = ReadCurrent(nodes_[node].entry);
+      stack.push_back({node, std::move(subfolders)});
+      go_on = !options_.between || options_.between();
+    }
+    out_.stopped = !go_on;
+  }
+  ListBreadthFirst();
+}
+
+void Walker::ListBreadthFirst() {
+  out_.directories.reserve(nodes_.size());
+  std::vector<uint32_t> queue{0};
+  queue.reserve(nodes_.size());
+  for (size_t i = 0; i < queue.size(); ++i) {
+    for (uint32_t c = nodes_[queue[i]].first_child; c != kNone; c = nodes_[c].next_sibling)
+      queue.push_back(c);
+  }
+  for (uint32_t index : queue) out_.directories.push_back(std::move(nodes_[index].entry));
+}
+
+}  // namespace
+
+TreeListing WalkTree(const std::string& folder, const WalkOptions& options) {
+  TreeListing listing;
+  Walker(options, listing).Run(folder);
+  return listing;
+}
+
+}  // namespace corvane
