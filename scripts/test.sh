@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a normal
-# build, and one under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, and one under AddressSanitizer and UndefinedBehaviorSanitizer. Then
+# fuzzes the parsers (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -12,4 +13,5 @@ BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_EXTRA="-DCORVANE_SANITIZE=ON" script
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j "$jobs")
-echo "All tests passed (normal and sanitizer builds)."
+scripts/fuzz.sh
+echo "All tests passed (normal and sanitizer builds, fuzzing)."

@@ -6,17 +6,20 @@
 namespace corvane {
 
 bool MatchMask(std::string_view mask, std::string_view name) {
+  if (mask.empty()) return false;
   if (mask == "*.*") return true;
-  // Iterative wildcard match with single-star backtracking: linear in practice,
-  // never recursive, so a hostile mask cannot exhaust the stack.
+  // Iterative wildcard match with single-star backtracking: linear per star,
+  // never recursive, so a hostile mask cannot exhaust the stack. The mask's
+  // wildcards are tested before any literal comparison: a '*' or '?' in the
+  // name is an ordinary character and must not pair with the mask's own.
   size_t m = 0, n = 0, star = std::string_view::npos, resume = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
-      ++m;
-      ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
+    if (m < mask.size() && mask[m] == '*') {
       star = m++;
       resume = n;
+    } else if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
+      ++m;
+      ++n;
     } else if (star != std::string_view::npos) {
       m = star + 1;
       n = ++resume;

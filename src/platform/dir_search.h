@@ -3,9 +3,11 @@
 //
 // The pattern is a directory followed by a mask ("/data/*.txt"). "*" matches any
 // run of bytes, "?" exactly one, and "*.*" matches every name, with or without a
-// dot. Matching is byte-wise and case-sensitive. Plain entries (regular files and
-// symbolic links) are always allowed; directories only with kAttrDirectory,
-// hidden entries only with kAttrHidden, special files only with kAttrSystem.
+// dot; an empty mask matches nothing. A "*" or "?" in a name is an ordinary
+// character. Matching is byte-wise and case-sensitive. Plain entries (regular
+// files and symbolic links) are always allowed; directories only with
+// kAttrDirectory, hidden entries only with kAttrHidden, special files only with
+// kAttrSystem.
 #include <dirent.h>
 
 #include <cstdint>

@@ -260,12 +260,26 @@ bool ReplaceFile(const std::string& path, const std::string& content, const stru
   return true;
 }
 
+// Bytes of the character at `pos`: a whole UTF-8 sequence, or 1 for a byte
+// that starts none. Counting and cutting both go by this, so they agree even
+// on text that is not UTF-8.
+size_t CharLength(std::string_view text, size_t pos) {
+  const unsigned char lead = static_cast<unsigned char>(text[pos]);
+  const size_t length = (lead & 0xE0) == 0xC0   ? 2
+                        : (lead & 0xF0) == 0xE0 ? 3
+                        : (lead & 0xF8) == 0xF0 ? 4
+                                                : 1;
+  if (length > text.size() - pos) return 1;
+  for (size_t i = 1; i < length; ++i)
+    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
+  return length;
+}
+
 }  // namespace
 
 size_t Utf8CharCount(std::string_view text) {
   size_t count = 0;
-  for (char c : text)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) ++count;
   return count;
 }
 
@@ -282,13 +296,7 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
   // Cut before the character that would exceed the capacity, never inside one.
   size_t count = 0;
   size_t end = 0;
-  while (end < value.size()) {
-    size_t next = end + 1;
-    while (next < value.size() && (static_cast<unsigned char>(value[next]) & 0xC0) == 0x80) ++next;
-    if (count == capacity - 1) break;
-    ++count;
-    end = next;
-  }
+  for (; end < value.size() && count + 1 < capacity; ++count) end += CharLength(value, end);
   out.assign(value.substr(0, end));
   return count;
 }

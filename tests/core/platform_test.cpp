@@ -93,6 +93,26 @@ TEST(DirSearch, MaskMatching) {
   EXPECT_FALSE(MatchMask("*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
 }
 
+// A '*' or '?' in a name is a plain character; only the mask's are wildcards.
+TEST(DirSearch, WildcardCharactersInNames) {
+  const struct {
+    const char* mask;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"*", "**x", true},   {"*.txt", "*secret.txt", true},
+      {"*.*", "*", true},   {"?", "*", true},
+      {"??", "?", false},   {"a*", "*a", false},
+      {"*x", "x*", false},  {"*?", "?", true},
+      {"a?c", "a*c", true}, {"*b*", "*?*b?*", true},
+      {"**", "?*", true},   {"*.t?t", "**.t*t", true},
+      {"x*", "x", true},    {"*a", "*", false},
+      {"", "", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MatchMask(c.mask, c.name), c.matches) << c.mask << " " << c.name;
+}
+
 TEST(FileOps, NeverWriteThroughLinksFifosOrReadOnly) {
   TempDir outside;
   std::string target = outside.Write("target", "outside content");

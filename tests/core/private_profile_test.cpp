@@ -133,6 +133,11 @@ TEST(PrivateProfile, ReadsTheFirstMatchAndCutsToCapacity) {
   EXPECT_EQ(Get(ini, "S", "k", 0), "");
   EXPECT_EQ(Get(ini, "S", "u", 3), "\xC3\xA9\xC3\xA9");
   EXPECT_EQ(Get(ini, "S", "missing", 3, "fallback"), "fa");
+  // A stray byte, also a lone continuation byte or a cut-off sequence, is one
+  // character when counting and when cutting.
+  EXPECT_EQ(Get(ini, "S", "missing", 3, "\x80\x80x"), "\x80\x80");
+  EXPECT_EQ(Get(ini, "S", "missing", 3, "a\xBF\xC3\xA9"), "a\xBF");
+  EXPECT_EQ(Utf8CharCount("\x80x\xE2\x82\xC3\xA9"), 5u);
 }
 
 TEST(PrivateProfile, RefusesWhatCannotBeWrittenSafely) {
