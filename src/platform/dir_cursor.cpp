@@ -105,7 +105,9 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
   for (size_t i = common; i < parts.size(); ++i) {
     std::string_view name = std::string_view(path).substr(parts[i].first, parts[i].second);
     std::string_view prefix = std::string_view(path).substr(0, parts[i].first + parts[i].second);
-    if (int error = Push(name, prefix, expect, nullptr); error != 0) return error;
+    // The first level below the anchor is the folder the user chose, which may
+    // be a mount point of its own; nothing below it may be.
+    if (int error = Push(name, prefix, expect, nullptr, i == 0); error != 0) return error;
   }
   return 0;
 }

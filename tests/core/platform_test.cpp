@@ -113,53 +113,6 @@ TEST(DirSearch, WildcardCharactersInNames) {
     EXPECT_EQ(MatchMask(c.mask, c.name), c.matches) << c.mask << " " << c.name;
 }
 
-TEST(FileOps, NeverWriteThroughLinksFifosOrReadOnly) {
-  TempDir outside;
-  std::string target = outside.Write("target", "outside content");
-  Tree t;
-  ASSERT_EQ(::symlink(target.c_str(), (t.dir / "link-out").c_str()), 0);
-
-  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "link-out").open());
-  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "fifo").open());  // returns, never blocks
-  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "readonly.txt").open());
-  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "sub").open());
-  EXPECT_FALSE(WritableFile::OpenExisting(t.dir / "missing").open());
-
-  EXPECT_TRUE(DeleteEntry(t.dir / "link-out"));
-  EXPECT_EQ(ReadFile(target), "outside content");
-  EXPECT_TRUE(DeleteEntry(t.dir / "link-dir"));
-  EXPECT_TRUE(std::filesystem::is_directory(t.dir / "sub"));
-  EXPECT_TRUE(DeleteEntry(t.dir / "fifo"));
-  EXPECT_FALSE(DeleteEntry(t.dir / "readonly.txt"));  // even for root
-  EXPECT_EQ(ReadFile(t.dir / "readonly.txt"), "keep me");
-  EXPECT_FALSE(DeleteEntry(t.dir / "sub"));
-  EXPECT_TRUE(DeleteEntry(t.dir / kBadName));
-  EXPECT_FALSE(EntryExists(t.dir / kBadName));
-}
-
-TEST(FileOps, OverwriteInPlaceTruncateAndRemoveDirectories) {
-  TempDir dir;
-  std::string path = dir.Write("f", "0123456789");
-  WritableFile file = WritableFile::OpenExisting(path);
-  ASSERT_TRUE(file.open());
-  EXPECT_EQ(file.size(), 10);
-  EXPECT_TRUE(file.WriteAt("ab", 2, 4));
-  EXPECT_TRUE(file.Flush());
-  EXPECT_EQ(ReadFile(path), "0123ab6789");
-  EXPECT_TRUE(file.Truncate());
-  EXPECT_TRUE(file.Append("\r\n", 2));
-  EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadFile(path), "\r\n");
-
-  dir.Write("full/x", "x");
-  dir.Mkdir("empty");
-  ASSERT_EQ(::symlink((dir / "empty").c_str(), (dir / "link").c_str()), 0);
-  EXPECT_FALSE(RemoveEmptyDirectory(dir / "full"));
-  EXPECT_FALSE(RemoveEmptyDirectory(dir / "link"));
-  EXPECT_TRUE(RemoveEmptyDirectory(dir / "empty"));
-  EXPECT_FALSE(RemoveEmptyDirectory(dir / "empty"));
-}
-
 TEST(Paths, DisplayFormAndBackToBytes) {
   EXPECT_EQ(DisplayForm("plain/é"), "plain/é");
   EXPECT_EQ(DisplayForm("a\xff"), "a\xEF\xBF\xBD");
