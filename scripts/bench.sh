@@ -9,8 +9,18 @@ BUILD_DIR="$dir" scripts/build.sh >/dev/null
 work="${BENCH_DIR:-$PWD/$dir/bench-work}"
 export QT_QPA_PLATFORM=offscreen
 
-echo "== Folder scan: 100,000 files in 1,000 folders =="
-"$dir/bench/corvane_scan_bench" "$work/scan"
+echo "== Folder scan on the disk: 100,000 files in 1,000 folders =="
+"$dir/bench/corvane_scan_bench" "$work/scan" 1000
+echo
+# A tmpfs of its own where possible, else the shared one.
+tmp=""
+if [ "$(id -u)" -eq 0 ] && tmp=$(mktemp -d) && mount -t tmpfs -o size=4g corvane-bench "$tmp"; then
+  trap 'umount "$tmp"; rmdir "$tmp"' EXIT
+else
+  tmp=/dev/shm
+fi
+echo "== Folder scan on tmpfs: 1,000,000 files in 10,000 folders =="
+"$dir/bench/corvane_scan_bench" "$tmp/corvane-scan" 10000
 echo
 echo "== Shredding =="
 "$dir/bench/corvane_shred_bench" "$work/shred"

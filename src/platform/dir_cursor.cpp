@@ -1,10 +1,12 @@
 #include "platform/dir_cursor.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace corvane {
@@ -32,6 +34,24 @@ int InfoOf(int fd, DirInfo& info) {
   return 0;
 }
 
+void RaiseOpenFileLimit() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+DirCursor::DirCursor(size_t open_limit) : open_limit_(open_limit) {
+  if (open_limit_ == 0) {
+    // A quarter of what the process may open, leaving the rest to everything
+    // else; at least 64, and no more than a deep tree ever needs.
+    struct rlimit limit {};
+    rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+    open_limit_ = static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 64, 16384));
+  }
+}
+
 DirCursor::~DirCursor() {
   Reset();
 }
@@ -42,6 +62,9 @@ void DirCursor::Reset() {
   }
   levels_.clear();
   open_count_ = 0;
+  first_open_ = 0;
+  path_known_ = false;
+  current_.clear();
 }
 
 int DirCursor::OpenAnchor(const std::string& anchor) {
@@ -60,6 +83,7 @@ int DirCursor::OpenAnchor(const std::string& anchor) {
 }
 
 int DirCursor::Enter(std::string_view name, DirInfo& info, bool cross_mount) {
+  path_known_ = false;
   return Push(name, {}, {}, &info, cross_mount);
 }
 
@@ -73,42 +97,56 @@ int DirCursor::OpenAnchor(const ListedEntry& entry) {
 }
 
 int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
-  const std::string& path = entry.path;
-  std::string_view anchor = entry.anchor_length == 0
-                                ? std::string_view(".")
-                                : std::string_view(path).substr(0, entry.anchor_length);
-  if (levels_.empty() || levels_[0].name != anchor || levels_[0].info.id != entry.anchor_id) {
-    if (int error = OpenAnchor(entry); error != 0) return error;
-  }
-  // The components below the anchor; the last one is the entry's own name.
-  std::vector<std::pair<size_t, size_t>> parts;  // offset, length
-  for (size_t i = entry.anchor_length; i < path.size();) {
-    while (i < path.size() && path[i] == '/') ++i;
-    size_t end = path.find('/', i);
-    if (end == std::string::npos) end = path.size();
-    if (end > i) parts.emplace_back(i, end - i);
-    i = end;
-  }
-  if (parts.empty()) return kIdentityChanged;  // names no entry below its anchor
-  name_.assign(path, parts.back().first, parts.back().second);
-  parts.pop_back();
+  const std::string_view path = entry.path;
+  const size_t anchor_end = entry.anchor_length;
+  // The entry's own name, and where the path of its folder ends.
+  size_t end = path.size();
+  while (end > anchor_end && path[end - 1] == '/') --end;
+  size_t start = path.rfind('/', end == 0 ? 0 : end - 1);
+  start = start == std::string_view::npos ? 0 : start + 1;
+  if (start < anchor_end || start >= end) return kIdentityChanged;  // nothing below the anchor
+  size_t parent_end = start;
+  while (parent_end > anchor_end && path[parent_end - 1] == '/') --parent_end;
 
-  size_t common = 0;
-  while (common < parts.size() && common + 1 < levels_.size() &&
-         std::string_view(path).substr(parts[common].first, parts[common].second) ==
-             levels_[common + 1].name) {
-    ++common;
+  std::string_view anchor = anchor_end == 0 ? std::string_view(".") : path.substr(0, anchor_end);
+  if (!path_known_ || levels_.empty() || levels_[0].name != anchor ||
+      levels_[0].info.id != entry.anchor_id) {
+    if (int error = OpenAnchor(entry); error != 0) return error;
+    path_known_ = true;
+    levels_[0].end = anchor_end;
+    current_.assign(path.substr(0, anchor_end));
   }
-  while (levels_.size() > common + 1) {
+  // Keep the levels the entry's folder shares with the current one. In a list
+  // in tree order that is nearly all of them, so this costs one comparison.
+  size_t same = current_.size();
+  if (same > parent_end || path.compare(0, same, current_) != 0) {
+    same = std::mismatch(current_.begin(), current_.end(), path.begin(),
+                         path.begin() + static_cast<std::ptrdiff_t>(parent_end))
+               .first -
+           current_.begin();
+  }
+  while (levels_.size() > 1) {
+    size_t level_end = levels_.back().end;
+    if (level_end <= same && (level_end == parent_end || path[level_end] == '/')) break;
     if (int error = Pop(); error != 0) return error;
   }
-  for (size_t i = common; i < parts.size(); ++i) {
-    std::string_view name = std::string_view(path).substr(parts[i].first, parts[i].second);
-    std::string_view prefix = std::string_view(path).substr(0, parts[i].first + parts[i].second);
+  for (size_t i = levels_.back().end; i < parent_end;) {
+    while (i < parent_end && path[i] == '/') ++i;
+    size_t stop = path.find('/', i);
+    if (stop == std::string_view::npos || stop > parent_end) stop = parent_end;
     // The first level below the anchor is the folder the user chose, which may
     // be a mount point of its own; nothing below it may be.
-    if (int error = Push(name, prefix, expect, nullptr, i == 0); error != 0) return error;
+    int error =
+        Push(path.substr(i, stop - i), path.substr(0, stop), expect, nullptr, levels_.size() == 1);
+    if (error != 0) {
+      current_.assign(path.substr(0, levels_.back().end));
+      return error;
+    }
+    levels_.back().end = stop;
+    i = stop;
   }
+  current_.assign(path.substr(0, parent_end));
+  name_.assign(path.substr(start, end - start));
   return 0;
 }
 
@@ -131,20 +169,19 @@ int DirCursor::Push(std::string_view name, std::string_view path, const Expect& 
     return error;
   }
   levels_.push_back(std::move(level));
+  if (first_open_ == 0) first_open_ = levels_.size() - 1;
   if (++open_count_ > open_limit_) CloseOldest();
   return 0;
 }
 
 void DirCursor::CloseOldest() {
-  // The anchor stays open; a closed level is opened again from its child.
-  for (size_t i = 1; i + 1 < levels_.size(); ++i) {
-    if (levels_[i].fd >= 0) {
-      ::close(levels_[i].fd);
-      levels_[i].fd = -1;
-      --open_count_;
-      return;
-    }
-  }
+  // The anchor stays open; a closed level is opened again from its child. The
+  // open levels above the anchor are always the deepest ones, in one run.
+  if (first_open_ == 0 || first_open_ + 1 >= levels_.size()) return;
+  ::close(levels_[first_open_].fd);
+  levels_[first_open_].fd = -1;
+  --open_count_;
+  ++first_open_;
 }
 
 int DirCursor::Pop() {
@@ -165,12 +202,14 @@ int DirCursor::Pop() {
     if (error == 0) {
       parent.fd = fd;
       ++open_count_;
+      first_open_ = levels_.size() - 1;
     } else if (fd >= 0) {
       ::close(fd);
     }
   }
   ::close(child.fd);
   --open_count_;
+  if (first_open_ >= levels_.size()) first_open_ = 0;  // only the anchor is left
   if (error != 0) Reset();
   return error;
 }

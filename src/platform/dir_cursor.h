@@ -28,6 +28,10 @@ struct DirInfo {
   bool mount_root = false;  // the root of a mount (bind mounts included)
 };
 
+// Raises the soft limit on open descriptors to the hard one, so that deep
+// folders can be held open level by level.
+void RaiseOpenFileLimit();
+
 // Reads `fd`'s identity and whether it is a mount root. Returns 0 or errno.
 int InfoOf(int fd, DirInfo& info);
 
@@ -37,7 +41,10 @@ class DirCursor {
   // caller does not know.
   using Expect = std::function<std::optional<EntryId>(std::string_view path)>;
 
-  explicit DirCursor(size_t open_limit = 64) : open_limit_(open_limit) {}
+  // Keeps at most `open_limit` levels open at once (0: as many as the
+  // process's descriptor limit comfortably allows); deeper chains reopen a
+  // level through ".." of its child when they come back up.
+  explicit DirCursor(size_t open_limit = 0);
   ~DirCursor();
   DirCursor(const DirCursor&) = delete;
   DirCursor& operator=(const DirCursor&) = delete;
@@ -71,6 +78,7 @@ class DirCursor {
     std::string name;  // the component, or the anchor's path for level 0
     int fd = -1;       // -1 when closed to stay within the limit
     DirInfo info;
+    size_t end = 0;  // where the component ends in the path that led here
   };
 
   int OpenAnchor(const ListedEntry& entry);
@@ -81,6 +89,9 @@ class DirCursor {
 
   size_t open_limit_;
   size_t open_count_ = 0;
+  size_t first_open_ = 0;    // the shallowest open level above the anchor; 0 for none
+  bool path_known_ = false;  // the levels were reached by MoveToParentOf
+  std::string current_;      // the path of the deepest level, as the last entry gave it
   std::vector<Level> levels_;
   std::string name_;
 };

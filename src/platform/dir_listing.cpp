@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,34 +43,31 @@ std::optional<uint32_t> EntryAttributes(const std::string& prefix, const struct 
 
 int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries) {
   entries.clear();
-  int own = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (own < 0) return errno;
-  DIR* dir = ::fdopendir(own);
-  if (dir == nullptr) {
-    int error = errno;
-    ::close(own);
-    return error;
-  }
-  int error = 0;
+  // Straight from the kernel into one buffer, on the caller's descriptor: no
+  // second descriptor and no stream per directory.
+  if (::lseek(fd, 0, SEEK_SET) != 0) return errno;
+  alignas(8) char buffer[32768];
   for (;;) {
-    errno = 0;
-    struct dirent* entry = ::readdir(dir);
-    if (entry == nullptr) {
-      error = errno;
-      break;
+    long n = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
     }
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    unsigned char type = entry->d_type;
-    if (type == DT_UNKNOWN) {
-      struct stat st {};
-      if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished
-      type = TypeOf(st);
+    if (n == 0) return 0;
+    for (long at = 0; at < n;) {
+      const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += entry->d_reclen;
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      unsigned char type = entry->d_type;
+      if (type == DT_UNKNOWN) {
+        struct stat st {};
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished
+        type = TypeOf(st);
+      }
+      entries.push_back({name, type, static_cast<uint64_t>(entry->d_ino)});
     }
-    entries.push_back({name, type, static_cast<uint64_t>(entry->d_ino)});
   }
-  ::closedir(dir);
-  return error;
 }
 
 }  // namespace corvane

@@ -24,8 +24,8 @@ struct DirEntryAt {
 };
 
 // Reads every entry of the open directory `fd` except "." and "..", in the
-// file system's own order; `fd` itself stays open and unmoved. Returns 0 or
-// the errno of the failure.
+// file system's own order, from its start; `fd` stays open. Returns 0 or the
+// errno of the failure.
 int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries);
 
 }  // namespace corvane

@@ -92,7 +92,7 @@ Phase ListDirectories(Form1& form, const std::string& folder, TreeListing& listi
   return Phase::Done;
 }
 
-Phase ListFiles(Form1& form, std::vector<ListedEntry>& files) {
+Phase ListFiles(Form1& form, std::deque<ListedEntry>& files) {
   CaptionProgressBar* bar = form.ProgressBar1;
   bar->setValue(0);
   bar->setCaptionText(QStringLiteral("Building File List - "));

@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "platform/dir_cursor.h"
 #include "platform/paths.h"
 #include "shell/close_on_signal.h"
 #include "shell/core/module1.h"
@@ -8,6 +9,7 @@
 namespace corvane {
 
 std::unique_ptr<Form1> Main() {
+  RaiseOpenFileLimit();
   IniPath = ExecutableDirectory() + "/" + "corvane.ini";
   std::unique_ptr<Form1> form = OpenMainWindow();
   new CloseOnSignal(form.get());  // owned by the window

@@ -9,6 +9,7 @@
 // the link is destroyed. The root of another mount (another file system, or a
 // bind mount) is listed as a folder but not entered, so its removal fails and
 // nothing inside it is touched.
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ struct TreeListing {
   std::vector<ListedEntry> directories;
   // The matching files: each folder's files grouped by mask in mask order
   // (each file once), then each subfolder's whole walk in enumeration order.
-  std::vector<ListedEntry> files;
+  // A deque: a million entries grow without ever being moved.
+  std::deque<ListedEntry> files;
 };
 
 struct WalkOptions {

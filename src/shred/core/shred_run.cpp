@@ -33,7 +33,7 @@ SurvivalReason ReasonOfReach(int error) {
 ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks)
     : passes_(passes), overwrite_(overwrite), engine_(std::move(between_chunks)) {
   expect_ = [this](std::string_view path) -> std::optional<EntryId> {
-    auto found = folders_.find(std::string(path));
+    auto found = folders_.find(path);
     if (found == folders_.end()) return std::nullopt;
     return found->second;
   };

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/dir_cursor.h"
@@ -44,7 +45,12 @@ class ShredRun {
   ShredEngine engine_;
   DirCursor cursor_;
   DirCursor::Expect expect_;
-  std::unordered_map<std::string, EntryId> folders_;
+  // Looked up by views into the entries' paths, without a copy.
+  struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
+  };
+  std::unordered_map<std::string, EntryId, PathHash, std::equal_to<>> folders_;
   std::optional<Survivor> unreachable_;  // the current file could not be reached
 };
 
