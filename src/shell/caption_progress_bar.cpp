@@ -17,7 +17,10 @@ void CaptionProgressBar::setValue(int64_t value) {
   value_ = value;
   // Repaint only when what is shown changes: a run may advance the bar millions
   // of times.
-  if (percent() != painted_percent_ || shownText() != painted_text_) update();
+  // The text follows the percentage, except that it is empty at 0 with no
+  // caption; comparing those two avoids building the text each time.
+  bool empty = caption_.isEmpty() && value_ == 0;
+  if (percent() != painted_percent_ || empty != painted_text_.isEmpty()) update();
 }
 
 void CaptionProgressBar::setMax(int64_t max) {
