@@ -1,6 +1,7 @@
 #include "platform/private_profile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,6 +230,54 @@ void SyncDirectory(const std::string& directory) {
   ::close(fd);
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// An exclusive lock on the regular file at `path`, when there is one, held
+// while this lives, so that two programs writing settings take turns. A file
+// replaced while we waited for it is locked afresh.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      if (fd_ < 0) return;
+      struct stat locked {};
+      struct stat current {};
+      if (::fstat(fd_, &locked) == 0 && S_ISREG(locked.st_mode) && ::flock(fd_, LOCK_EX) == 0 &&
+          ::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))
+        return;
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Rewrites the content of the file `old` describes where it is. This is for a
+// folder that refuses new files, where the replacement in one step is
+// impossible; it is not atomic: a crash or a full disk in the middle can leave
+// the file half written. Other instances of the program are kept out by the
+// lock.
+bool OverwriteInPlace(const std::string& path, const std::string& content, const struct stat& old) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat now {};
+  bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && SameFile(now, old);
+  ok = ok && WriteAll(fd, content) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
+       ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  return ok;
+}
+
 // Replaces the file at `path` with `content` in one step. `old` describes the
 // file being replaced, when there is one.
 bool ReplaceFile(const std::string& path, const std::string& content, const struct stat* old) {
@@ -238,7 +287,9 @@ bool ReplaceFile(const std::string& path, const std::string& content, const stru
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string tempPath;
   int fd = CreateTemporary(directory, base, tempPath);
-  if (fd < 0) return false;
+  if (fd < 0)
+    return old != nullptr && (errno == EACCES || errno == EPERM) &&
+           OverwriteInPlace(path, content, *old);
   bool ok = true;
   if (old != nullptr) {
     ok = ::fchmod(fd, old->st_mode & 07777) == 0;
@@ -304,6 +355,7 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path) {
   if (path.empty() || !Writable(section, key, value)) return 0;
+  FileLock lock(path);
   FileRead file = ReadRegularFile(path, kProfileSizeLimit);
   if (file.state == FileState::Unusable || file.tooLarge) return 0;
   bool exists = file.state == FileState::Regular;

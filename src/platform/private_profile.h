@@ -27,7 +27,9 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 // Sets `key` in `section` to `value`, creating the file and the section when
 // they are missing. The old file is replaced in one step (temporary file in the
 // same directory, flushed to disk, renamed over it, permissions kept), so it is
-// never left half written. Returns non-zero on success, 0 when nothing was
+// never left half written; only where the directory refuses new files is an
+// existing file rewritten in place instead. Writers of the same file take
+// turns (an exclusive lock on it). Returns non-zero on success, 0 when nothing was
 // written: the path is not a regular file, is read-only, is too large, the
 // directory refuses, or a name or value holds a line break or NUL (or would
 // not read back as given).

@@ -20,7 +20,7 @@ void SetAllCaptions(HoverButton* button, const char* caption) {
 }
 
 msg& WaitWindowOf(Form1& form) {
-  if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>();
+  if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>(&form);
   return *form.WaitWindow;
 }
 

@@ -14,7 +14,8 @@ bool HasStackingOrder() {
 }
 }  // namespace
 
-msg::msg() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+msg::msg(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
   setObjectName(QStringLiteral("msg"));
   setWindowTitle(QStringLiteral("Form2"));
   setAttribute(Qt::WA_ShowWithoutActivating);

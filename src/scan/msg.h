@@ -17,7 +17,9 @@ inline constexpr char kWaitTwoDots[] = "Building Directory List. Please Wait..";
 class msg : public QWidget {
   Q_OBJECT
  public:
-  msg();
+  // With an owner, the window is its tool window: it stays out of the taskbar
+  // and the window switcher and goes with its owner.
+  explicit msg(QWidget* owner = nullptr);
 
   // Shows the window, starting again at three dots, and starts both timers.
   // The caller goes on at once.

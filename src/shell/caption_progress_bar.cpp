@@ -1,9 +1,43 @@
 #include "shell/caption_progress_bar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionFrame>
+#include <mutex>
 
 namespace corvane {
+
+namespace {
+// What screen readers see: a progress bar whose value is the percentage shown.
+class AccessibleCaptionProgressBar : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit AccessibleCaptionProgressBar(CaptionProgressBar* bar)
+      : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return QString::number(bar()->percent()) + QLatin1Char('%');
+    return QAccessibleWidget::text(t);
+  }
+  QVariant currentValue() const override { return bar()->percent(); }
+  void setCurrentValue(const QVariant&) override {}  // read-only
+  QVariant maximumValue() const override { return 100; }
+  QVariant minimumValue() const override { return 0; }
+  QVariant minimumStepSize() const override { return 1; }
+
+ private:
+  CaptionProgressBar* bar() const { return static_cast<CaptionProgressBar*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object) {
+  if (className == QLatin1String("corvane::CaptionProgressBar") && object->isWidgetType())
+    return new AccessibleCaptionProgressBar(static_cast<CaptionProgressBar*>(object));
+  return nullptr;
+}
+}  // namespace
 
 CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QWidget(parent) {
   QFont f(QStringLiteral("Verdana"));
@@ -11,9 +45,12 @@ CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QWidget(parent) {
   f.setPointSizeF(9.75);
   f.setBold(true);
   setFont(f);
+  static std::once_flag registered;
+  std::call_once(registered, [] { QAccessible::installFactory(AccessibleFactory); });
 }
 
 void CaptionProgressBar::setValue(int64_t value) {
+  const int before = percent();
   value_ = value;
   // Repaint only when what is shown changes: a run may advance the bar millions
   // of times.
@@ -21,11 +58,20 @@ void CaptionProgressBar::setValue(int64_t value) {
   // caption; comparing those two avoids building the text each time.
   bool empty = caption_.isEmpty() && value_ == 0;
   if (percent() != painted_percent_ || empty != painted_text_.isEmpty()) update();
+  AnnounceIfChanged(before);
 }
 
 void CaptionProgressBar::setMax(int64_t max) {
+  const int before = percent();
   max_ = max;
   update();
+  AnnounceIfChanged(before);
+}
+
+void CaptionProgressBar::AnnounceIfChanged(int percentBefore) {
+  if (percent() == percentBefore || !QAccessible::isActive()) return;
+  QAccessibleValueChangeEvent changed(this, percent());
+  QAccessible::updateAccessibility(&changed);
 }
 
 void CaptionProgressBar::setCaptionText(const QString& text) {

@@ -32,6 +32,9 @@ class CaptionProgressBar : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Tells screen readers about a new percentage.
+  void AnnounceIfChanged(int percentBefore);
+
   int64_t value_ = 0;
   int64_t max_ = 100;
   QString caption_;

@@ -5,6 +5,7 @@
 
 #include "picking/add_files_command.h"
 #include "picking/core/c_file_dialog.h"
+#include "picking/list_drop.h"
 #include "picking/list_editing.h"
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
@@ -108,6 +109,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   BrowseFF1 = new BrowseFF(this);
   BrowseFF1->setObjectName(QStringLiteral("BrowseFF1"));
 
+  NameForScreenReaders();
+  new ListDrop(*this);  // owned by the window
+
   QWidget::setTabOrder(List1, AddFiles);
   QWidget::setTabOrder(AddFiles, BrowseFolder);
   QWidget::setTabOrder(BrowseFolder, DeleteFiles);
@@ -131,6 +135,16 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 }
 
 Form1::~Form1() = default;
+
+void Form1::NameForScreenReaders() {
+  Label1->setBuddy(ShredsAmount);
+  Label2->setBuddy(FileSpecific);
+  List1->setAccessibleName(QStringLiteral("Files To Delete"));
+  ShredsAmount->setAccessibleName(QStringLiteral("Number Of Shreds"));
+  FileSpecific->setAccessibleName(QStringLiteral("File Specific"));
+  ProgressBar1->setAccessibleName(QStringLiteral("Progress"));
+  // The buttons are named by their captions, which change during a run.
+}
 
 bool Form1::CommandRunning() const {
   const QString abort = QStringLiteral("&Abort");

@@ -69,6 +69,9 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void NameForScreenReaders();
 };
 
 }  // namespace corvane

@@ -85,8 +85,12 @@ void HoverButton::paintEvent(QPaintEvent*) {
     if (needed.width() <= area.width() && needed.height() <= area.height()) break;
   }
   painter.setFont(f);
-  painter.setPen(option.palette.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                      QPalette::ButtonText));
+  // The hover background is white whatever the palette, so its caption is
+  // dark: a dark colour scheme's light text would vanish on it.
+  painter.setPen(hoverLook
+                     ? QColor(Qt::black)
+                     : option.palette.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                            QPalette::ButtonText));
   painter.drawText(area, flags, text);
   if (hasFocus()) {
     QStyleOptionFocusRect focus;

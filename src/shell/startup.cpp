@@ -4,13 +4,14 @@
 #include "platform/paths.h"
 #include "shell/close_on_signal.h"
 #include "shell/core/module1.h"
+#include "shell/core/settings_location.h"
 #include "shell/form1.h"
 
 namespace corvane {
 
 std::unique_ptr<Form1> Main() {
   RaiseOpenFileLimit();
-  IniPath = ExecutableDirectory() + "/" + "corvane.ini";
+  IniPath = SettingsFilePath(ExecutableDirectory());
   std::unique_ptr<Form1> form = OpenMainWindow();
   new CloseOnSignal(form.get());  // owned by the window
   return form;

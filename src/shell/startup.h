@@ -6,8 +6,8 @@ namespace corvane {
 
 class Form1;
 
-// Fixes where the settings live (beside the executable), then opens the main
-// window. The caller runs the event loop while the window lives.
+// Fixes where the settings live (beside the executable when it can keep them
+// there), then opens the main window. The caller runs the event loop while the window lives.
 std::unique_ptr<Form1> Main();
 
 // Creates the main window, runs its load handler with the settings at IniPath

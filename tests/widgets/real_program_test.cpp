@@ -146,6 +146,9 @@ TEST(RealWindowProgram, KeepsItsSettingsAcrossARestart) {
     unsigned long window = program.Window();
     ASSERT_NE(window, 0u) << "the main window did not appear";
     EXPECT_FALSE(std::filesystem::exists(ini));
+    // The icon really is in the program, so the window manager gets it.
+    EXPECT_NE(RunCommand("xprop -id " + std::to_string(window) + " _NET_WM_ICON").find("16 x 16"),
+              std::string::npos);
     RunCommand("xdotool windowfocus --sync " + std::to_string(window));
     TypeInto(window, 54, 249, "25");      // the number of shreds
     TypeInto(window, 258, 249, "*.txt");  // the file mask

@@ -1,0 +1,18 @@
+#pragma once
+// Files and folders handed over from outside the window: named on the command
+// line or dropped on the file list.
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class Form1;
+
+// Adds each file to List1 as Add Files adds it and lists each folder as Browse
+// For A Folder lists it, in order. A symbolic link is a file here, never
+// followed; a path that names nothing is skipped. Does nothing while a command
+// runs, and stops when a folder's listing is aborted or the window closes.
+// Destroys nothing.
+void AddHandedPaths(Form1& form, const std::vector<std::string>& paths);
+
+}  // namespace corvane

@@ -1,0 +1,54 @@
+#include "picking/list_drop.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include "picking/handed_paths.h"
+#include "shell/form1.h"
+
+namespace corvane {
+
+std::vector<std::string> DroppedPaths(const QMimeData& data) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+      continue;
+    // Decoded from the encoded form, byte by byte: a name that is not UTF-8
+    // keeps its bytes, which a decoded QString would lose.
+    QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!path.isEmpty()) paths.push_back(path.toStdString());
+  }
+  return paths;
+}
+
+ListDrop::ListDrop(Form1& form) : QObject(&form), form_(form) {
+  form.List1->setAcceptDrops(true);
+  form.List1->viewport()->setAcceptDrops(true);
+  form.List1->viewport()->installEventFilter(this);
+}
+
+bool ListDrop::eventFilter(QObject*, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  std::vector<std::string> paths;
+  if (!form_.CommandRunning() && drop->mimeData() != nullptr)
+    paths = DroppedPaths(*drop->mimeData());
+  if (paths.empty()) {
+    drop->ignore();
+    return true;
+  }
+  // The files stay where they are until the Delete command.
+  if (drop->possibleActions() & Qt::CopyAction) drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (type == QEvent::Drop) {
+    // Listed once the drop is over, so the program dragged from is not kept
+    // waiting for a long folder scan.
+    QTimer::singleShot(0, this, [this, paths] { AddHandedPaths(form_, paths); });
+  }
+  return true;
+}
+
+}  // namespace corvane

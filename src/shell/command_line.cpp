@@ -1,0 +1,107 @@
+#include "shell/command_line.h"
+
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace corvane {
+
+namespace {
+
+// Options Qt takes for itself when the application object is built. They are
+// known here only so that they are not refused.
+const char* const kQtValueOptions[] = {"platform",      "platformpluginpath",
+                                       "platformtheme", "plugin",
+                                       "qmljsdebugger", "qwindowgeometry",
+                                       "geometry",      "qwindowicon",
+                                       "icon",          "qwindowtitle",
+                                       "title",         "session",
+                                       "display",       "name",
+                                       "style",         "stylesheet",
+                                       "visual"};
+const char* const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+void Print(FILE* to, const QString& text) {
+  std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+// Trailing separators are dropped (a folder chosen in a dialog has none).
+std::string Absolute(std::string path, const std::string& cwd) {
+  if (path.front() != '/') path = (cwd.empty() || cwd.back() != '/' ? cwd + "/" : cwd) + path;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& cwd) {
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.setApplicationDescription(
+      QStringLiteral("Destroys files for good. Opens the window with the FILEs listed; a "
+                     "FOLDER is listed with its whole tree, as Browse For A Folder lists it. "
+                     "Nothing is destroyed before the Delete command is confirmed."));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  for (const char* name : kQtValueOptions) {
+    QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  for (const char* name : kQtFlagOptions) {
+    QCommandLineOption option(QString::fromLatin1(name));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  parser.addPositionalArgument(QStringLiteral("FILE|FOLDER"),
+                               QStringLiteral("Files and folders to list for destruction."),
+                               QStringLiteral("[FILE|FOLDER...]"));
+
+  // Latin-1 maps every byte to one character and back, so the paths come out
+  // exactly as they went in, whatever their encoding.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLatin1(argv[i]);
+  if (arguments.isEmpty()) arguments << QStringLiteral("corvane");
+
+  CommandLine result;
+  if (!parser.parse(arguments)) {
+    Print(stderr, QStringLiteral("corvane: %1\nTry 'corvane --help' for more information.\n")
+                      .arg(parser.errorText()));
+    result.exitCode = 2;
+    return result;
+  }
+  if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    // The usage line names the program as it was called.
+    Print(stdout, parser.helpText().replace(QStringLiteral("<executable_name>"), arguments[0]));
+    result.exitCode = 0;
+    return result;
+  }
+  if (parser.isSet(version)) {
+    std::fputs("corvane 1.00\n", stdout);
+    result.exitCode = 0;
+    return result;
+  }
+  const char* override = std::getenv("QT_STYLE_OVERRIDE");
+  result.styleNamed =
+      parser.isSet(QStringLiteral("style")) || (override != nullptr && *override != '\0');
+  for (const QString& argument : parser.positionalArguments()) {
+    if (argument.isEmpty()) continue;
+    result.paths.push_back(Absolute(argument.toLatin1().toStdString(), cwd));
+  }
+  return result;
+}
+
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  return buffer;
+}
+
+}  // namespace corvane

@@ -1,0 +1,26 @@
+#pragma once
+// The program's command line: options, and the files and folders to list.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct CommandLine {
+  // Set when the program is to end at once with this code (--help, --version,
+  // or an option it does not know), after printing what it has to say.
+  std::optional<int> exitCode;
+  // The files and folders named, as absolute byte paths, in their order.
+  std::vector<std::string> paths;
+  // True when the user chose a widget style (-style or QT_STYLE_OVERRIDE).
+  bool styleNamed = false;
+};
+
+// Reads argv without needing a display or an application object. Paths keep
+// the exact bytes of their arguments; relative ones are taken from `cwd`.
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& cwd);
+
+// The current directory, as bytes; empty when it cannot be read.
+std::string CurrentDirectory();
+
+}  // namespace corvane

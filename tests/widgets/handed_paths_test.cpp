@@ -1,0 +1,92 @@
+// Files and folders handed over on the command line or dropped on the list.
+#include <gtest/gtest.h>
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <optional>
+
+#include "scan_test_support.h"
+#include "shell/command_line.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ScanWindow;
+using testing::TempDir;
+
+TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
+  struct Case {
+    std::vector<const char*> args;
+    std::optional<int> exitCode;
+    std::vector<std::string> paths;
+    bool styleNamed;
+  };
+  const Case cases[] = {
+      {{"corvane", "a", "/x/b\xff", "a", "dir/"},
+       {},
+       {"/cwd/a", "/x/b\xff", "/cwd/a", "/cwd/dir"},
+       false},
+      {{"corvane", "-style", "windows", "--", "-f"}, {}, {"/cwd/-f"}, true},
+      {{"corvane", "--version"}, 0, {}, false},
+      {{"corvane", "-h"}, 0, {}, false},
+      {{"corvane", "--bogus", "a"}, 2, {}, false},
+  };
+  for (const Case& c : cases) {
+    CommandLine line = ParseCommandLine(static_cast<int>(c.args.size()), c.args.data(), "/cwd");
+    EXPECT_EQ(line.exitCode, c.exitCode) << c.args[1];
+    EXPECT_EQ(line.paths, c.paths) << c.args[1];
+    EXPECT_EQ(line.styleNamed, c.styleNamed) << c.args[1];
+  }
+}
+
+QMimeData* UrlData(const QList<QUrl>& urls) {
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  return data;
+}
+
+// Drops `data` on List1 the way the window system delivers it; true if taken.
+bool Drop(Form1& form, QMimeData* data) {
+  QWidget* target = form.List1->viewport();
+  QDragEnterEvent enter({5, 5}, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(target, &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(target, &drop);
+  QCoreApplication::processEvents();
+  delete data;
+  return enter.isAccepted() && drop.isAccepted();
+}
+
+TEST(ListDrop, AddsFilesListsFoldersAndRefusesWhileACommandRuns) {
+  TempDir t;
+  const std::string odd = t.Write("odd\xe9.txt", "");
+  const std::string plain = t.Write("a b.txt", "");
+  t.Write("R/S/in.txt", "");
+  t.Write("R/skip.dat", "");
+  ScanWindow w;
+  Form1& form = w.form;
+  form.FileSpecific->setText(QStringLiteral("*.txt"));
+
+  // A Latin-1 name arrives percent-encoded, byte for byte.
+  QUrl oddUrl(QStringLiteral("file://") +
+              QString::fromLatin1(QByteArray(odd.c_str()).toPercentEncoding("/")));
+  QUrl plainUrl = QUrl::fromLocalFile(QString::fromStdString(plain));
+  EXPECT_FALSE(Drop(form, UrlData({QUrl(QStringLiteral("https://example.org/x"))})));
+  EXPECT_TRUE(Drop(
+      form, UrlData({oddUrl, plainUrl, plainUrl, QUrl(QStringLiteral("https://example.org/y"))})));
+  EXPECT_EQ(w.Entries(form.List1), (std::vector<std::string>{odd, plain, plain}));
+
+  form.List1->Clear();
+  EXPECT_TRUE(Drop(form, UrlData({QUrl::fromLocalFile(QString::fromStdString(t / "R"))})));
+  EXPECT_EQ(w.Entries(form.List1), std::vector<std::string>{t / "R/S/in.txt"});
+  EXPECT_EQ(w.Entries(form.List2), (std::vector<std::string>{t / "R", t / "R/S"}));
+
+  form.DeleteFiles->setAllCaptions(QStringLiteral("&Abort"));  // a run is going
+  EXPECT_FALSE(Drop(form, UrlData({plainUrl})));
+  EXPECT_EQ(form.List1->ListCount(), 1);
+}
+
+}  // namespace
+}  // namespace corvane
