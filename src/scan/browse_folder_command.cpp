@@ -2,8 +2,11 @@
 
 #include "platform/attributes.h"
 #include "platform/modal.h"
+#include "platform/paths.h"
 #include "scan/core/directory_walk.h"
+#include "scan/core/folder_refusal.h"
 #include "scan/msg.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -20,6 +23,13 @@ void SetAllCaptions(HoverButton* button, const char* caption) {
 msg& WaitWindowOf(Form1& form) {
   if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>();
   return *form.WaitWindow;
+}
+
+// The folder that holds `path`, "/" for an entry of the root.
+std::string ParentFolder(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 void CloseWaitWindow(Form1& form) {
@@ -52,7 +62,6 @@ BrowseOutcome AbortPath(Form1& form) {
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
-  form.AbortRequested = false;
   form.ProgressBar1->setValue(0);
   form.ProgressBar1->setCaptionText(QString());
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);
@@ -81,7 +90,7 @@ Phase ListDirectories(Form1& form, int64_t first, ListingCache& cache) {
     }
     modal.PumpEvents();
     if (form.StopRequested) return Phase::Stop;
-    if (form.AbortRequested) return Phase::Abort;
+    if (form.Run.Aborting()) return Phase::Abort;
     if (k >= form.List2->ListCount() - 1) return Phase::Done;
   }
 }
@@ -99,23 +108,39 @@ Phase ListFiles(Form1& form, const std::string& folder, ListingCache& cache) {
     bar->setValue(bar->value() + 1);
     modal.PumpEvents();
     if (form.StopRequested) return Phase::Stop;
-    if (form.AbortRequested) return Phase::Abort;
+    if (form.Run.Aborting()) return Phase::Abort;
   }
   return Phase::Done;
 }
 }  // namespace
 
 BrowseOutcome BrowseFolderClick(Form1& form) {
-  if (form.BrowseFolder->caption() == QLatin1String(kAbortCaption)) {
-    form.AbortRequested = true;
+  // A click during the scan's own run is its Abort; while another command
+  // runs (a Delete run still finishing its pass after an Abort included), no
+  // chooser opens and nothing starts.
+  if (form.Run.Active() == Command::kFolderScan) {
+    form.Run.RequestAbort(Command::kFolderScan);
     return BrowseOutcome::AbortRequest;
   }
+  if (form.Run.Running()) return BrowseOutcome::Busy;
   std::string folder;
   if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+  std::vector<std::string> programFolders{ExecutableDirectory()};
+  if (!IniPath.empty()) programFolders.push_back(ParentFolder(IniPath));
+  if (std::optional<std::string> reason =
+          FolderRefusalReason(folder, HomeFolder(), programFolders)) {
+    CurrentModal().MessageBox(
+        "This Folder Cannot Be Destroyed!\n" + DisplayForm(folder) + "\n" + *reason, kMbStop,
+        "Corvane - Folder Refused");
+    return CloseIfStopping(form, BrowseOutcome::Refused);
+  }
   return ListFolder(form, folder);
 }
 
 BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
+  if (form.StopRequested) return CloseIfStopping(form, BrowseOutcome::Stopped);
+  if (!form.Run.Start(Command::kFolderScan)) return BrowseOutcome::Busy;
+  RunScope scope(form.Run, Command::kFolderScan);
   form.AddFiles->setEnabled(false);
   form.DeleteFiles->setEnabled(false);
   form.BrowseDelete->setEnabled(false);
@@ -136,6 +161,9 @@ BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   // A closing window needs no file list.
   if (phase != Phase::Stop) phase = ListFiles(form, folder, cache);
+  // An Abort, once clicked, always ends the scan on its abort path, even when
+  // no test after a pump saw it.
+  if (phase == Phase::Done && form.Run.Aborting()) phase = Phase::Abort;
   if (phase == Phase::Abort) return AbortPath(form);
 
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);
@@ -143,9 +171,6 @@ BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
   form.BrowseDelete->setEnabled(true);
   form.DeleteFiles->setEnabled(true);
   form.ProgressBar1->setValue(form.ProgressBar1->max());
-  // A click on Abort that came too late for any test must not abort the next
-  // command.
-  form.AbortRequested = false;
   return CloseIfStopping(form, BrowseOutcome::Completed);
 }
 

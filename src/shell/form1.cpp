@@ -132,11 +132,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
 Form1::~Form1() = default;
 
-bool Form1::CommandRunning() const {
-  const QString abort = QStringLiteral("&Abort");
-  return DeleteFiles->caption() == abort || BrowseFolder->caption() == abort;
-}
-
 intptr_t Form1::hWnd() {
   return static_cast<intptr_t>(winId());
 }

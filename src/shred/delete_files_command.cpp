@@ -1,11 +1,14 @@
 #include "shred/delete_files_command.h"
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "platform/file_ops.h"
+#include "platform/file_system_kind.h"
 #include "platform/modal.h"
 #include "shell/form1.h"
+#include "shred/core/run_report.h"
 #include "shred/core/shred_count.h"
 #include "shred/core/shred_engine.h"
 
@@ -15,16 +18,6 @@ namespace {
 
 const QString kAbortCaption = QStringLiteral("&Abort");
 const QString kDeleteCaption = QStringLiteral("&Delete Files");
-
-// Runs that have started and not yet returned. After an Abort click the buttons
-// come back while the pass in progress finishes; a start request in that moment
-// must not begin a second run inside the first.
-int g_active_runs = 0;
-
-struct RunGuard {
-  RunGuard() { ++g_active_runs; }
-  ~RunGuard() { --g_active_runs; }
-};
 
 void SetFieldsEnabled(Form1& form, bool enabled) {
   form.ShredsAmount->setEnabled(enabled);
@@ -47,10 +40,13 @@ void Advance(Form1& form) {
   form.ProgressBar1->setValue(form.ProgressBar1->value() + 1);
 }
 
+// An Abort click: latched in the run until it ends. The controls come back at
+// once, as written, but the window's run state refuses every other command
+// until this run has ended on its abort path.
 void AbortRequest(Form1& form) {
   SetFieldsEnabled(form, true);
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
-  form.AbortRequested = true;
+  form.Run.RequestAbort(Command::kDeleteRun);
   SetOtherButtonsEnabled(form, true);
 }
 
@@ -60,73 +56,94 @@ enum class Checkpoint { kGoOn, kStop, kAbort };
 Checkpoint PumpAndCheck(Form1& form) {
   CurrentModal().PumpEvents();
   if (form.StopRequested) return Checkpoint::kStop;
-  if (form.AbortRequested) return Checkpoint::kAbort;
+  if (form.Run.Aborting()) return Checkpoint::kAbort;
   return Checkpoint::kGoOn;
 }
 
 void AbortPath(Form1& form) {
   CurrentModal().MessageBox("File Deletion Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
-  form.AbortRequested = false;
+  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  SetOtherButtonsEnabled(form, true);
   ResetBar(form);
   SetFieldsEnabled(form, true);
 }
 
-// Which entries of a list the run saw go; the others are looked at again at
-// the end, so that nothing is reported gone that is still there.
-using GoneFlags = std::vector<bool>;
+// What a run saw, for its report: which entries went, why a folder stayed,
+// and where the files to overwrite lay.
+struct RunRecord {
+  std::vector<bool> filesGone;
+  std::vector<bool> directoriesGone;
+  std::vector<int> directoryErrors;  // errno of each folder's removal
+  bool overwrite = false;
+  FileSystemTally fileSystems;
+};
 
-std::vector<std::string> Survivors(const ListBox& list, const GoneFlags& gone) {
-  std::vector<std::string> survivors;
+// The listed entries that are still there, with their reasons. Entries the run
+// saw go are not looked at again; the others are, so that nothing is reported
+// remaining that is gone.
+std::vector<Survivor> FileSurvivors(const ListBox& list, const RunRecord& record) {
+  std::vector<Survivor> survivors;
   for (int64_t i = 0; i < list.ListCount(); ++i) {
-    bool seen_gone = static_cast<size_t>(i) < gone.size() && gone[static_cast<size_t>(i)];
-    if (!seen_gone && EntryExists(list.List(i))) survivors.push_back(list.List(i));
+    auto k = static_cast<size_t>(i);
+    if (k < record.filesGone.size() && record.filesGone[k]) continue;
+    if (EntryExists(list.List(i))) survivors.push_back(ExplainFileSurvivor(list.List(i), record.overwrite));
   }
   return survivors;
 }
 
-void Refill(ListBox& list, std::vector<std::string> entries) {
-  list.Clear();
-  for (std::string& entry : entries) list.AddItem(std::move(entry));
+std::vector<Survivor> DirectorySurvivors(const ListBox& list, const RunRecord& record) {
+  std::vector<Survivor> survivors;
+  for (int64_t i = 0; i < list.ListCount(); ++i) {
+    auto k = static_cast<size_t>(i);
+    if (k < record.directoriesGone.size() && record.directoriesGone[k]) continue;
+    if (!EntryExists(list.List(i))) continue;
+    int error = k < record.directoryErrors.size() ? record.directoryErrors[k] : 0;
+    survivors.push_back(ExplainDirectorySurvivor(list.List(i), error));
+  }
+  return survivors;
 }
 
-void Completion(Form1& form, const GoneFlags& files_gone, const GoneFlags& directories_gone) {
-  int64_t files = form.List1->ListCount();
-  int64_t directories = form.List2->ListCount();
-  std::vector<std::string> file_survivors = Survivors(*form.List1, files_gone);
-  std::vector<std::string> directory_survivors = Survivors(*form.List2, directories_gone);
-  auto files_left = static_cast<int64_t>(file_survivors.size());
-  auto directories_left = static_cast<int64_t>(directory_survivors.size());
+void Refill(ListBox& list, const std::vector<Survivor>& survivors) {
+  list.Clear();
+  for (const Survivor& survivor : survivors) list.AddItem(survivor.path);
+}
 
-  // Success is claimed only when everything listed is really gone.
-  bool complete = files_left == 0 && directories_left == 0;
-  if (complete) {
-    CurrentModal().MessageBox("Operation Completed Successfully!", kMbOk,
+// The end of a run that went through both phases. Success is claimed only
+// when everything listed is really gone, and only plainly where overwriting
+// in place destroys content.
+void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
+                const std::vector<Survivor>& files, const std::vector<Survivor>& directories,
+                const std::vector<ContentAtRisk>& atRisk) {
+  const bool complete = files.empty() && directories.empty();
+  if (!complete) {
+    CurrentModal().MessageBox(SurvivorsMessage(filesListed, directoriesListed, files, directories),
+                              kMbStop, "Corvane - Files Not Deleted");
+  } else if (!atRisk.empty()) {
+    CurrentModal().MessageBox(ContentMaySurviveMessage(atRisk), kMbExclamation,
                               "Corvane - Files Deleted");
   } else {
-    std::string counts = std::to_string(files_left) + " of " + std::to_string(files) +
-                         " files and " + std::to_string(directories_left) + " of " +
-                         std::to_string(directories) + " directories remain.";
-    CurrentModal().MessageBox("Some Files Could Not Be Deleted!\n" + counts, kMbStop,
-                              "Corvane - Files Not Deleted");
+    CurrentModal().MessageBox("Operation Completed Successfully!", kMbOk,
+                              "Corvane - Files Deleted");
   }
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
   SetOtherButtonsEnabled(form, true);
   SetFieldsEnabled(form, true);
   ResetBar(form);
-  if (complete) {
+  // The folder list is never shown: it keeps survivors only beside files, so
+  // that no invisible entry haunts a later run.
+  if (files.empty()) {
     form.List2->Clear();
     form.List1->Clear();
   } else {
-    Refill(*form.List2, std::move(directory_survivors));
-    Refill(*form.List1, std::move(file_survivors));
+    Refill(*form.List2, directories);
+    Refill(*form.List1, files);
   }
 }
 
 // The run proper, after the confirmation. Returns how the run ended.
-Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) {
+Checkpoint Run(Form1& form, RunRecord& record) {
   SetFieldsEnabled(form, false);
-  form.AbortRequested = false;
   SetOtherButtonsEnabled(form, false);
   form.DeleteFiles->setAllCaptions(kAbortCaption);
   form.ProgressBar1->setValue(0);
@@ -143,6 +160,12 @@ Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) 
   const int64_t files = form.List1->ListCount();
   const int64_t passes = PassCount(shreds);
   const bool overwrite = shreds > 1;
+  record.overwrite = overwrite;
+  // Where the files lie decides whether a complete run may claim plain success.
+  if (overwrite) {
+    for (int64_t index = 0; index < files; ++index) record.fileSystems.Note(form.List1->List(index));
+  }
+  std::vector<bool>& files_gone = record.filesGone;
   files_gone.assign(static_cast<size_t>(files), false);
   for (int64_t index = 0; index < files; ++index) {
     // A copy: the list may change under an event pump once Abort was clicked.
@@ -159,10 +182,15 @@ Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) 
     form.ProgressBar1->setValue(0);
     form.ProgressBar1->setCaptionText(QStringLiteral("Removing Directories - "));
     form.ProgressBar1->setMax(directories);
+    std::vector<bool>& directories_gone = record.directoriesGone;
     directories_gone.assign(static_cast<size_t>(directories), false);
+    record.directoryErrors.assign(static_cast<size_t>(directories), 0);
     for (int64_t index = directories - 1; index >= 0; --index) {
       const std::string& directory = form.List2->List(index);
-      if (RemoveEmptyDirectory(directory) || !EntryExists(directory))
+      errno = 0;
+      const bool removed = RemoveEmptyDirectory(directory);
+      record.directoryErrors[static_cast<size_t>(index)] = errno;
+      if (removed || !EntryExists(directory))
         directories_gone[static_cast<size_t>(index)] = true;
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
@@ -174,12 +202,13 @@ Checkpoint Run(Form1& form, GoneFlags& files_gone, GoneFlags& directories_gone) 
 }  // namespace
 
 void DeleteFilesClick(Form1& form) {
-  if (form.DeleteFiles->caption() == kAbortCaption) {
+  // A click during this command's own run is its Abort, also after the
+  // caption went back; while another command runs, nothing starts.
+  if (form.Run.Active() == Command::kDeleteRun) {
     AbortRequest(form);
     return;
   }
-  if (g_active_runs > 0) return;
-  RunGuard guard;
+  if (form.Run.Running() || form.StopRequested) return;
 
   int answer = kIdYes;
   if (!form.AutoMode) {
@@ -191,11 +220,19 @@ void DeleteFilesClick(Form1& form) {
     return;
   }
   if (answer != kIdYes) return;
+  if (form.StopRequested || !form.Run.Start(Command::kDeleteRun)) return;
+  RunScope scope(form.Run, Command::kDeleteRun);
 
-  GoneFlags files_gone, directories_gone;
-  switch (Run(form, files_gone, directories_gone)) {
+  const int64_t filesListed = form.List1->ListCount();
+  const int64_t directoriesListed = form.List2->ListCount();
+  RunRecord record;
+  Checkpoint end = Run(form, record);
+  // An Abort, once clicked, always ends the run on its abort path.
+  if (end == Checkpoint::kGoOn && form.Run.Aborting()) end = Checkpoint::kAbort;
+  switch (end) {
     case Checkpoint::kGoOn:
-      Completion(form, files_gone, directories_gone);
+      Completion(form, filesListed, directoriesListed, FileSurvivors(*form.List1, record),
+                 DirectorySurvivors(*form.List2, record), record.fileSystems.AtRisk());
       break;
     case Checkpoint::kAbort:
       AbortPath(form);
