@@ -51,22 +51,38 @@ std::string ReadWholeFile(const char* path) {
 
 FileSystemKind ClassifyFileSystem(uint64_t type) {
   switch (type) {
-    case 0x9123683EULL: return {"btrfs", true};
-    case 0x2FC12FC1ULL: return {"zfs", true};
-    case 0xF2F52010ULL: return {"f2fs", true};
-    case 0x3434ULL: return {"nilfs2", true};
-    case 0xCA451A4EULL: return {"bcachefs", true};
-    case 0x6969ULL: return {"nfs", true};
-    case 0x517BULL: return {"smb", true};
-    case 0xFF534D42ULL: return {"cifs", true};
-    case 0xFE534D42ULL: return {"smb2", true};
-    case 0x65735546ULL: return {"fuse", true};
-    case 0xEF53ULL: return {"ext4/ext3/ext2", false};
-    case 0x58465342ULL: return {"xfs", false};
-    case 0x4D44ULL: return {"vfat", false};
-    case 0x2011BAB0ULL: return {"exfat", false};
-    case 0x01021994ULL: return {"tmpfs", false};
-    default: return {"", false};
+    case 0x9123683EULL:
+      return {"btrfs", true};
+    case 0x2FC12FC1ULL:
+      return {"zfs", true};
+    case 0xF2F52010ULL:
+      return {"f2fs", true};
+    case 0x3434ULL:
+      return {"nilfs2", true};
+    case 0xCA451A4EULL:
+      return {"bcachefs", true};
+    case 0x6969ULL:
+      return {"nfs", true};
+    case 0x517BULL:
+      return {"smb", true};
+    case 0xFF534D42ULL:
+      return {"cifs", true};
+    case 0xFE534D42ULL:
+      return {"smb2", true};
+    case 0x65735546ULL:
+      return {"fuse", true};
+    case 0xEF53ULL:
+      return {"ext4/ext3/ext2", false};
+    case 0x58465342ULL:
+      return {"xfs", false};
+    case 0x4D44ULL:
+      return {"vfat", false};
+    case 0x2011BAB0ULL:
+      return {"exfat", false};
+    case 0x01021994ULL:
+      return {"tmpfs", false};
+    default:
+      return {"", false};
   }
 }
 
@@ -82,8 +98,7 @@ std::optional<uint64_t> StatfsType(const std::string& path) {
 }
 
 std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::string& path) {
-  const std::string wanted =
-      std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
   std::string byDevice, byPrefix;
   bool byDeviceHolds = false;
   std::istringstream lines(mountinfo);

@@ -15,8 +15,8 @@
 namespace corvane {
 
 struct FileSystemKind {
-  std::string name;        // "btrfs", "ext4/ext3/ext2", "nfs"...; "" when unknown
-  bool keepsOldContent;    // an overwrite in place may leave the old blocks
+  std::string name;      // "btrfs", "ext4/ext3/ext2", "nfs"...; "" when unknown
+  bool keepsOldContent;  // an overwrite in place may leave the old blocks
 };
 
 // The kind for a statfs f_type magic number. Unknown numbers overwrite in

@@ -50,9 +50,12 @@ void CloseOnSignal::CloseWindow() {
     WhenNoDialogOpen([self = QPointer<CloseOnSignal>(this)] {
       if (!self) return;
       self->held_ = false;
-      QMetaObject::invokeMethod(self.data(), [self] {
-        if (self) self->CloseWindow();
-      }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          self.data(),
+          [self] {
+            if (self) self->CloseWindow();
+          },
+          Qt::QueuedConnection);
     });
     return;
   }

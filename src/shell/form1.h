@@ -9,8 +9,8 @@
 
 #include "shell/browse_ff.h"
 #include "shell/caption_progress_bar.h"
-#include "shell/hover_button.h"
 #include "shell/core/run_state.h"
+#include "shell/hover_button.h"
 #include "shell/list_box.h"
 
 namespace corvane {

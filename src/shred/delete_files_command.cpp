@@ -87,7 +87,8 @@ std::vector<Survivor> FileSurvivors(const ListBox& list, const RunRecord& record
   for (int64_t i = 0; i < list.ListCount(); ++i) {
     auto k = static_cast<size_t>(i);
     if (k < record.filesGone.size() && record.filesGone[k]) continue;
-    if (EntryExists(list.List(i))) survivors.push_back(ExplainFileSurvivor(list.List(i), record.overwrite));
+    if (EntryExists(list.List(i)))
+      survivors.push_back(ExplainFileSurvivor(list.List(i), record.overwrite));
   }
   return survivors;
 }
@@ -163,7 +164,8 @@ Checkpoint Run(Form1& form, RunRecord& record) {
   record.overwrite = overwrite;
   // Where the files lie decides whether a complete run may claim plain success.
   if (overwrite) {
-    for (int64_t index = 0; index < files; ++index) record.fileSystems.Note(form.List1->List(index));
+    for (int64_t index = 0; index < files; ++index)
+      record.fileSystems.Note(form.List1->List(index));
   }
   std::vector<bool>& files_gone = record.filesGone;
   files_gone.assign(static_cast<size_t>(files), false);
@@ -188,10 +190,10 @@ Checkpoint Run(Form1& form, RunRecord& record) {
     for (int64_t index = directories - 1; index >= 0; --index) {
       const std::string& directory = form.List2->List(index);
       errno = 0;
-      const bool removed = RemoveEmptyDirectory(directory);
-      record.directoryErrors[static_cast<size_t>(index)] = errno;
-      if (removed || !EntryExists(directory))
+      if (RemoveEmptyDirectory(directory) || !EntryExists(directory))
         directories_gone[static_cast<size_t>(index)] = true;
+      // The removal's errno: a successful lstat after it leaves errno alone.
+      record.directoryErrors[static_cast<size_t>(index)] = errno;
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
     }

@@ -107,8 +107,7 @@ TEST(RunReport, ReasonsTheEntryAndTheRemovalTell) {
   EXPECT_EQ(DescribeReason(ExplainFileSurvivor(plain, false)), "could not be deleted");
   EXPECT_EQ(DescribeReason(ExplainDirectorySurvivor("/d", ENOTEMPTY)), "folder not empty");
   EXPECT_EQ(DescribeReason(ExplainDirectorySurvivor("/d", EACCES)), "permission denied");
-  EXPECT_EQ(DescribeReason(ExplainDirectorySurvivor("/d", EBUSY)),
-            "Device or resource busy");
+  EXPECT_EQ(DescribeReason(ExplainDirectorySurvivor("/d", EBUSY)), "Device or resource busy");
 }
 
 TEST(FileSystemKind, CopyOnWriteAndNetworkKindsAndTheirMountPoint) {

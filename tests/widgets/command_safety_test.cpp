@@ -122,8 +122,9 @@ TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
     w.modal.folders = {chosen};
     BrowseDeleteClick(w.form);
     ASSERT_EQ(w.modal.boxes.size(), 1u) << chosen;
-    EXPECT_EQ(w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + chosen + "\nIt ", 0),
-              0u)
+    EXPECT_EQ(
+        w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + chosen + "\nIt ", 0),
+        0u)
         << w.modal.boxes[0].prompt;
     EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Folder Refused");
     EXPECT_EQ(w.modal.boxes[0].style, kMbStop);
