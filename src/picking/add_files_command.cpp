@@ -10,7 +10,9 @@
 namespace corvane {
 
 void AddFilesClick(Form1& form) {
-  if (!form.FileDialog) return;  // the window is closing
+  // Nothing opens while the window closes or while a command runs (its pass
+  // finishing after an Abort included).
+  if (!form.FileDialog || form.StopRequested || form.CommandRunning()) return;
   cFileDialog& dialog = *form.FileDialog;
   try {
     // The first write replaces whatever the flag word held.

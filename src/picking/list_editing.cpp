@@ -15,12 +15,17 @@ void List1KeyDown(Form1& form, int keyCode, int shift) {
   (void)shift;  // Shift+Delete and Ctrl+Delete act like Delete
   ListBox& list = *form.List1;
   if (keyCode != kKeyDelete || list.ListCount() == 0) return;
+  // The lists belong to the command under way until it has ended.
+  if (form.CommandRunning()) return;
   // Highest first, so each removal leaves the positions still to go in place.
   std::vector<int64_t> positions;
   for (int64_t i = list.ListCount() - 1; i >= 0; --i) {
     if (list.Selected(i)) positions.push_back(i);
   }
   for (int64_t position : positions) list.RemoveItem(position);
+  // The folder list is never shown: with no file left, no folder stays behind
+  // to haunt a later run.
+  if (list.ListCount() == 0) form.List2->Clear();
 }
 
 }  // namespace corvane

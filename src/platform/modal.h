@@ -2,6 +2,7 @@
 // Every modal interaction and the event pump go through this one interface, so
 // that commands can be driven without a window and no test ever blocks.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@ inline constexpr int kMbOk = 0;
 inline constexpr int kMbYesNo = 4;
 inline constexpr int kMbStop = 16;           // OK with the stop icon
 inline constexpr int kMbYesNoQuestion = 36;  // Yes/No with the question icon
+inline constexpr int kMbExclamation = 48;    // OK with the exclamation (warning) icon
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
@@ -58,8 +60,16 @@ class Modal {
 };
 
 // The process-wide instance. The application installs the real one at start-up;
-// tests install a scripted one.
+// tests install a scripted one. What CurrentModal() returns passes every call
+// on to the installed one and keeps count of the dialogs showing.
 Modal& CurrentModal();
 void SetCurrentModal(Modal* modal);
+
+// True while a message box or a chooser is showing (its call has not returned).
+bool DialogOpen();
+// Runs `action` at once when no dialog is showing, else right after the
+// outermost showing dialog returns, before its caller goes on. Used to hold a
+// close request until the dialog whose caller still needs the window is done.
+void WhenNoDialogOpen(std::function<void()> action);
 
 }  // namespace corvane

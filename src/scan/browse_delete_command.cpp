@@ -6,10 +6,13 @@
 namespace corvane {
 
 void BrowseDeleteClick(Form1& form) {
-  // Only a scan that ran to its end is destroyed: a cancelled choice must not
-  // destroy what List1 held before, and an aborted scan or a closing window
-  // destroys nothing. A completed scan is destroyed even without any file, so
-  // that a tree of empty folders goes too.
+  // While a command runs (its pass finishing after an Abort included), this
+  // button starts nothing: neither a chooser nor a run.
+  if (form.CommandRunning() || form.StopRequested) return;
+  // Only a scan that ran to its end is destroyed: a cancelled choice or a
+  // refused folder must not destroy what List1 held before, and an aborted
+  // scan or a closing window destroys nothing. A completed scan is destroyed
+  // even without any file, so that a tree of empty folders goes too.
   if (BrowseFolderClick(form) != BrowseOutcome::Completed) return;
   form.AutoMode = true;
   struct ClearAutoMode {

@@ -3,9 +3,12 @@
 #include "platform/attributes.h"
 #include "platform/file_ops.h"
 #include "platform/modal.h"
+#include "platform/paths.h"
 #include "scan/core/directory_walk.h"
 #include "scan/core/tree_walk.h"
+#include "scan/core/folder_refusal.h"
 #include "scan/msg.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -22,6 +25,13 @@ void SetAllCaptions(HoverButton* button, const char* caption) {
 msg& WaitWindowOf(Form1& form) {
   if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>(&form);
   return *form.WaitWindow;
+}
+
+// The folder that holds `path`, "/" for an entry of the root.
+std::string ParentFolder(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 void CloseWaitWindow(Form1& form) {
@@ -54,7 +64,6 @@ BrowseOutcome AbortPath(Form1& form) {
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
-  form.AbortRequested = false;
   form.ProgressBar1->setValue(0);
   form.ProgressBar1->setCaptionText(QString());
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);
@@ -70,7 +79,7 @@ enum class Phase { Done, Stop, Abort };
 
 Phase Checkpoint(Form1& form) {
   if (form.StopRequested) return Phase::Stop;
-  if (form.AbortRequested) return Phase::Abort;
+  if (form.Run.Aborting()) return Phase::Abort;
   return Phase::Done;
 }
 
@@ -109,19 +118,35 @@ Phase ListFiles(Form1& form, std::deque<ListedEntry>& files) {
 }  // namespace
 
 BrowseOutcome BrowseFolderClick(Form1& form) {
-  if (form.BrowseFolder->caption() == QLatin1String(kAbortCaption)) {
-    form.AbortRequested = true;
+  // A click during the scan's own run is its Abort; while another command
+  // runs (a Delete run still finishing its pass after an Abort included), no
+  // chooser opens and nothing starts.
+  if (form.Run.Active() == Command::kFolderScan) {
+    form.Run.RequestAbort(Command::kFolderScan);
     return BrowseOutcome::AbortRequest;
   }
+  if (form.Run.Running()) return BrowseOutcome::Busy;
   std::string folder;
   if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+  std::vector<std::string> programFolders{ExecutableDirectory()};
+  if (!IniPath.empty()) programFolders.push_back(ParentFolder(IniPath));
+  if (std::optional<std::string> reason =
+          FolderRefusalReason(folder, HomeFolder(), programFolders)) {
+    CurrentModal().MessageBox(
+        "This Folder Cannot Be Destroyed!\n" + DisplayForm(folder) + "\n" + *reason, kMbStop,
+        "Corvane - Folder Refused");
+    return CloseIfStopping(form, BrowseOutcome::Refused);
+  }
   return ListFolder(form, folder);
 }
 
 BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
+  if (form.StopRequested) return CloseIfStopping(form, BrowseOutcome::Stopped);
   // Below the chosen folder nothing is ever followed, and the folder itself
   // must be a real one, not a link to somewhere else.
-  if (IsSymbolicLink(folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
+  if (IsSymbolicLink(folder)) return BrowseOutcome::Refused;
+  if (!form.Run.Start(Command::kFolderScan)) return BrowseOutcome::Busy;
+  RunScope scope(form.Run, Command::kFolderScan);
 
   form.AddFiles->setEnabled(false);
   form.DeleteFiles->setEnabled(false);
@@ -142,6 +167,9 @@ BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
   // A closing window needs no file list.
   if (phase != Phase::Stop) phase = ListFiles(form, listing.files);
+  // An Abort, once clicked, always ends the scan on its abort path, even when
+  // no test after a pump saw it.
+  if (phase == Phase::Done && form.Run.Aborting()) phase = Phase::Abort;
   if (phase == Phase::Abort) return AbortPath(form);
 
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);
@@ -149,9 +177,6 @@ BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
   form.BrowseDelete->setEnabled(true);
   form.DeleteFiles->setEnabled(true);
   form.ProgressBar1->setValue(form.ProgressBar1->max());
-  // A click on Abort that came too late for any test must not abort the next
-  // command.
-  form.AbortRequested = false;
   return CloseIfStopping(form, BrowseOutcome::Completed);
 }
 

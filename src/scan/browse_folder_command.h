@@ -8,7 +8,9 @@ class Form1;
 // How a click on the folder browse button ended.
 enum class BrowseOutcome {
   AbortRequest,  // the click asked the running scan to stop
+  Busy,          // another command is running; nothing started
   Cancelled,     // no folder chosen; nothing changed
+  Refused,       // the chosen folder may not be destroyed; nothing changed
   Completed,     // the folder's tree is in the two lists
   Aborted,       // the user aborted; both lists were emptied
   Stopped,       // the main window closed during the scan
@@ -16,12 +18,14 @@ enum class BrowseOutcome {
 
 // Lists a chosen folder: its directories into List2 (parents first, level by
 // level), its files matching FileSpecific into List1. While it runs, the same
-// button reads "&Abort" and a click on it asks the scan to stop.
+// button reads "&Abort" and a click on it asks the scan to stop. A folder that
+// must not be destroyed (see scan/core/folder_refusal.h) is refused with a
+// message, and nothing is listed.
 BrowseOutcome BrowseFolderClick(Form1& form);
 
 // The scan proper, on a folder already chosen: what a click does after the
 // folder choice. Also used for folders handed over on the command line or
-// dropped on the list.
+// dropped on the list. Starts nothing (Busy) while another command runs.
 BrowseOutcome ListFolder(Form1& form, const std::string& folder);
 
 }  // namespace corvane

@@ -4,9 +4,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <csignal>
+
+#include "platform/modal.h"
 
 namespace corvane {
 
@@ -29,14 +32,35 @@ CloseOnSignal::CloseOnSignal(QWidget* window) : QObject(window), window_(window)
     char buffer[64];
     while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
     }
-    // A second signal while the close is under way changes nothing.
-    if (window_->isVisible()) window_->close();
+    CloseWindow();
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+}
+
+void CloseOnSignal::CloseWindow() {
+  if (DialogOpen()) {
+    if (held_) return;  // already held: one close is enough
+    held_ = true;
+    // Carried out from the event loop once the dialog has returned; if its
+    // caller opens another dialog before that, the close waits for that one.
+    WhenNoDialogOpen([self = QPointer<CloseOnSignal>(this)] {
+      if (!self) return;
+      self->held_ = false;
+      QMetaObject::invokeMethod(
+          self.data(),
+          [self] {
+            if (self) self->CloseWindow();
+          },
+          Qt::QueuedConnection);
+    });
+    return;
+  }
+  // A second signal while the close is under way changes nothing.
+  if (window_->isVisible()) window_->close();
 }
 
 CloseOnSignal::~CloseOnSignal() {

@@ -146,11 +146,6 @@ void Form1::NameForScreenReaders() {
   // The buttons are named by their captions, which change during a run.
 }
 
-bool Form1::CommandRunning() const {
-  const QString abort = QStringLiteral("&Abort");
-  return DeleteFiles->caption() == abort || BrowseFolder->caption() == abort;
-}
-
 intptr_t Form1::hWnd() {
   return static_cast<intptr_t>(winId());
 }

@@ -9,6 +9,7 @@
 
 #include "shell/browse_ff.h"
 #include "shell/caption_progress_bar.h"
+#include "shell/core/run_state.h"
 #include "shell/hover_button.h"
 #include "shell/list_box.h"
 
@@ -39,15 +40,18 @@ class Form1 : public QWidget {
   ListBox* List2;  // never shown, never focused
   BrowseFF* BrowseFF1;
 
-  // Shared state of the commands.
+  // Shared state of the commands. FileDialog lives until the window is
+  // destroyed: a dialog may still be showing when the window closes.
   std::unique_ptr<cFileDialog> FileDialog;
   bool StopRequested = false;
-  bool AbortRequested = false;
   bool AutoMode = false;
+
+  // The long command under way, if any, and its latched Abort.
+  RunState Run;
 
   // True while a Delete run or a folder scan is under way, including a pass
   // that is still finishing after its Abort click.
-  bool CommandRunning() const;
+  bool CommandRunning() const { return Run.Running(); }
 
   // The wait window of the folder scan, created when first needed.
   std::unique_ptr<msg> WaitWindow;

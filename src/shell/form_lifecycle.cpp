@@ -43,7 +43,8 @@ void FormUnload(Form1& form) {
   (void)WriteIniValue("Settings", "ShredsAmount", form.ShredsAmount->text().toStdString());
   (void)WriteIniValue("Settings", "FileSpecific", form.FileSpecific->text().toStdString());
   form.StopRequested = true;
-  form.FileDialog.reset();
+  // FileDialog stays until the window is destroyed: a dialog of its own may
+  // still be on its way back when the window closes.
 }
 
 }  // namespace corvane

@@ -1,8 +1,10 @@
 #include "shell/qt_modal.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -11,6 +13,26 @@
 namespace corvane {
 
 namespace {
+// The toolkit's folder dialog accepts the folder it shows when its name box is
+// empty and Choose or Enter is pressed. That folder was never chosen (the
+// home folder, or the last folder of any dialog): only a folder the user
+// picked in the view, which fills the name box, or typed there is accepted.
+class FolderChooser : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    if (NameBoxEmpty()) return;
+    QFileDialog::accept();
+  }
+
+  bool NameBoxEmpty() const {
+    const auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    // Without the name box nothing can have been picked or typed.
+    return name == nullptr || name->text().trimmed().isEmpty();
+  }
+};
+
 QWidget* DialogParent() {
   QWidget* parent = QApplication::activeWindow();
   if (parent == nullptr) {
@@ -60,6 +82,7 @@ int QtModal::MessageBox(const std::string& prompt, int style, const std::string&
   bool yesNo = (style & 0xF) == kMbYesNo;
   if ((style & 0xF0) == kMbStop) box.setIcon(QMessageBox::Critical);
   if ((style & 0xF0) == 0x20) box.setIcon(QMessageBox::Question);
+  if ((style & 0xF0) == kMbExclamation) box.setIcon(QMessageBox::Warning);
   if (yesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
@@ -72,10 +95,15 @@ int QtModal::MessageBox(const std::string& prompt, int style, const std::string&
 }
 
 std::optional<std::string> QtModal::ChooseFolder(const FolderRequest& request) {
-  QFileDialog dialog(DialogParent(), QString::fromStdString(request.title));
+  FolderChooser dialog(DialogParent(), QString::fromStdString(request.title));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  // A picked link is returned as the link, so that it can be refused.
+  dialog.setOption(QFileDialog::DontResolveSymlinks, true);
+  // Always the home folder, with nothing chosen: never the working folder or
+  // wherever the last dialog was.
+  dialog.setDirectory(QDir::home());
   dialog.setLabelText(QFileDialog::FileName, QString::fromStdString(request.prompt));
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Choose"));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system_kind.h"
 #include "platform/modal.h"
 #include "shell/form1.h"
+#include "shred/core/run_report.h"
 #include "shred/core/shred_count.h"
 #include "shred/core/shred_run.h"
 #include "shred/core/survivor.h"
@@ -15,16 +17,6 @@ namespace {
 
 const QString kAbortCaption = QStringLiteral("&Abort");
 const QString kDeleteCaption = QStringLiteral("&Delete Files");
-
-// Runs that have started and not yet returned. After an Abort click the buttons
-// come back while the pass in progress finishes; a start request in that moment
-// must not begin a second run inside the first.
-int g_active_runs = 0;
-
-struct RunGuard {
-  RunGuard() { ++g_active_runs; }
-  ~RunGuard() { --g_active_runs; }
-};
 
 void SetFieldsEnabled(Form1& form, bool enabled) {
   form.ShredsAmount->setEnabled(enabled);
@@ -47,10 +39,13 @@ void Advance(Form1& form) {
   form.ProgressBar1->setValue(form.ProgressBar1->value() + 1);
 }
 
+// An Abort click: latched in the run until it ends. The controls come back at
+// once, as written, but the window's run state refuses every other command
+// until this run has ended on its abort path.
 void AbortRequest(Form1& form) {
   SetFieldsEnabled(form, true);
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
-  form.AbortRequested = true;
+  form.Run.RequestAbort(Command::kDeleteRun);
   SetOtherButtonsEnabled(form, true);
 }
 
@@ -60,27 +55,30 @@ enum class Checkpoint { kGoOn, kStop, kAbort };
 Checkpoint PumpAndCheck(Form1& form) {
   CurrentModal().PumpEvents();
   if (form.StopRequested) return Checkpoint::kStop;
-  if (form.AbortRequested) return Checkpoint::kAbort;
+  if (form.Run.Aborting()) return Checkpoint::kAbort;
   return Checkpoint::kGoOn;
 }
 
 void AbortPath(Form1& form) {
   CurrentModal().MessageBox("File Deletion Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
-  form.AbortRequested = false;
+  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  SetOtherButtonsEnabled(form, true);
   ResetBar(form);
   SetFieldsEnabled(form, true);
 }
 
-// What a run left in place: the reasons for the report, the positions to keep
-// in the lists.
+// What a run left in place, with the reasons for the report and the rows to
+// keep in the lists, and where the files to overwrite lay.
 struct Leftovers {
   std::vector<Survivor> files;
   std::vector<Survivor> directories;
   std::vector<int64_t> file_rows;
   std::vector<int64_t> directory_rows;
+  FileSystemTally fileSystems;
 };
 
+// Keeps the entries at `rows`, each with the identity it was listed with.
 void KeepOnly(ListBox& list, const std::vector<int64_t>& rows) {
   std::vector<ListedEntry> kept;
   kept.reserve(rows.size());
@@ -89,51 +87,43 @@ void KeepOnly(ListBox& list, const std::vector<int64_t>& rows) {
   for (ListedEntry& entry : kept) list.AddEntry(std::move(entry));
 }
 
-std::string SurvivorLines(const Leftovers& left) {
-  constexpr size_t kShown = 10;
-  std::string lines;
-  size_t shown = 0;
-  for (const auto* group : {&left.files, &left.directories}) {
-    for (const Survivor& survivor : *group) {
-      if (shown++ == kShown) break;
-      lines += "\n" + survivor.path + ": " + DescribeReason(survivor);
-    }
-  }
-  size_t total = left.files.size() + left.directories.size();
-  if (total > kShown) lines += "\n... and " + std::to_string(total - kShown) + " more";
-  return lines;
-}
-
-void Completion(Form1& form, const Leftovers& left) {
-  int64_t files = form.List1->ListCount();
-  int64_t directories = form.List2->ListCount();
-  auto files_left = static_cast<int64_t>(left.files.size());
-  auto directories_left = static_cast<int64_t>(left.directories.size());
-
-  // Success is claimed only when everything listed is really gone.
-  bool complete = files_left == 0 && directories_left == 0;
-  if (complete) {
-    CurrentModal().MessageBox("Operation Completed Successfully!", kMbOk,
+// The end of a run that went through both phases. Success is claimed only
+// when everything listed is really gone, and only plainly where overwriting
+// in place destroys content.
+void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
+                const Leftovers& left) {
+  const std::vector<Survivor>& files = left.files;
+  const std::vector<Survivor>& directories = left.directories;
+  const std::vector<ContentAtRisk>& atRisk = left.fileSystems.AtRisk();
+  const bool complete = files.empty() && directories.empty();
+  if (!complete) {
+    CurrentModal().MessageBox(SurvivorsMessage(filesListed, directoriesListed, files, directories),
+                              kMbStop, "Corvane - Files Not Deleted");
+  } else if (!atRisk.empty()) {
+    CurrentModal().MessageBox(ContentMaySurviveMessage(atRisk), kMbExclamation,
                               "Corvane - Files Deleted");
   } else {
-    std::string counts = std::to_string(files_left) + " of " + std::to_string(files) +
-                         " files and " + std::to_string(directories_left) + " of " +
-                         std::to_string(directories) + " directories remain.";
-    CurrentModal().MessageBox("Some Files Could Not Be Deleted!\n" + counts + SurvivorLines(left),
-                              kMbStop, "Corvane - Files Not Deleted");
+    CurrentModal().MessageBox("Operation Completed Successfully!", kMbOk,
+                              "Corvane - Files Deleted");
   }
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
   SetOtherButtonsEnabled(form, true);
   SetFieldsEnabled(form, true);
   ResetBar(form);
-  KeepOnly(*form.List2, left.directory_rows);
-  KeepOnly(*form.List1, left.file_rows);
+  // The folder list is never shown: it keeps survivors only beside files, so
+  // that no invisible entry haunts a later run.
+  if (left.files.empty()) {
+    form.List2->Clear();
+    form.List1->Clear();
+  } else {
+    KeepOnly(*form.List2, left.directory_rows);
+    KeepOnly(*form.List1, left.file_rows);
+  }
 }
 
 // The run proper, after the confirmation. Returns how the run ended.
 Checkpoint Run(Form1& form, Leftovers& left) {
   SetFieldsEnabled(form, false);
-  form.AbortRequested = false;
   SetOtherButtonsEnabled(form, false);
   form.DeleteFiles->setAllCaptions(kAbortCaption);
   form.ProgressBar1->setValue(0);
@@ -147,10 +137,15 @@ Checkpoint Run(Form1& form, Leftovers& left) {
   }
 
   const int64_t passes = PassCount(shreds);
-  ShredRun run(passes, shreds > 1, [] { CurrentModal().PumpEvents(); });
+  const bool overwrite = shreds > 1;
+  const int64_t files = form.List1->ListCount();
+  // Where the files lie decides whether a complete run may claim plain success.
+  if (overwrite) {
+    for (int64_t index = 0; index < files; ++index) left.fileSystems.Note(form.List1->List(index));
+  }
+  ShredRun run(passes, overwrite, [] { CurrentModal().PumpEvents(); });
   for (int64_t index = 0; index < form.List2->ListCount(); ++index)
     run.ExpectFolder(form.List2->Entry(index));
-  const int64_t files = form.List1->ListCount();
   for (int64_t index = 0; index < files; ++index) {
     // A copy: the list may change under an event pump once Abort was clicked.
     const ListedEntry file = form.List1->Entry(index);
@@ -187,12 +182,13 @@ Checkpoint Run(Form1& form, Leftovers& left) {
 }  // namespace
 
 void DeleteFilesClick(Form1& form) {
-  if (form.DeleteFiles->caption() == kAbortCaption) {
+  // A click during this command's own run is its Abort, also after the
+  // caption went back; while another command runs, nothing starts.
+  if (form.Run.Active() == Command::kDeleteRun) {
     AbortRequest(form);
     return;
   }
-  if (g_active_runs > 0) return;
-  RunGuard guard;
+  if (form.Run.Running() || form.StopRequested) return;
 
   int answer = kIdYes;
   if (!form.AutoMode) {
@@ -204,11 +200,18 @@ void DeleteFilesClick(Form1& form) {
     return;
   }
   if (answer != kIdYes) return;
+  if (form.StopRequested || !form.Run.Start(Command::kDeleteRun)) return;
+  RunScope scope(form.Run, Command::kDeleteRun);
 
+  const int64_t filesListed = form.List1->ListCount();
+  const int64_t directoriesListed = form.List2->ListCount();
   Leftovers left;
-  switch (Run(form, left)) {
+  Checkpoint end = Run(form, left);
+  // An Abort, once clicked, always ends the run on its abort path.
+  if (end == Checkpoint::kGoOn && form.Run.Aborting()) end = Checkpoint::kAbort;
+  switch (end) {
     case Checkpoint::kGoOn:
-      Completion(form, left);
+      Completion(form, filesListed, directoriesListed, left);
       break;
     case Checkpoint::kAbort:
       AbortPath(form);

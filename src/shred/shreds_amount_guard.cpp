@@ -3,12 +3,18 @@
 #include "platform/modal.h"
 #include "shell/form1.h"
 #include "shred/core/numeric_text.h"
+#include "shred/core/shred_count.h"
 
 namespace corvane {
 
+namespace {
+// Counts above this take a very long time, however short their text.
+constexpr double kLargestUnquestioned = 99999;
+}  // namespace
+
 // Runs on every change of the count, its own changes included: each of them
-// re-enters here once. "20" and any five-character number pass without a
-// box, so the nesting ends after at most two levels.
+// re-enters here once. "20" and any five-character number not above 99999
+// pass without a box, so the nesting ends after at most three levels.
 void ShredsAmountChange(Form1& form) {
   const QString text = form.ShredsAmount->text();
   if (ClassifyNumber(text.toStdString()) != NumberKind::NonZero) {
@@ -17,11 +23,17 @@ void ShredsAmountChange(Form1& form) {
     form.ShredsAmount->setText(QStringLiteral("20"));
     return;
   }
-  if (text.size() > 5) {
+  const std::optional<double> value = ParseShredCount(text.toStdString());
+  // A count too large for a double ("1e999") reads as nothing: it is large.
+  const bool large = !value || !(*value <= kLargestUnquestioned);
+  if (text.size() > 5 || large) {
     int answer =
         CurrentModal().MessageBox("Are you sure about this? It's gonna take a very long time!",
                                   kMbYesNoQuestion, "Corvane - You Sure About This?");
-    if (answer == kIdNo) form.ShredsAmount->setText(text.left(5));
+    if (answer != kIdNo) return;
+    // A long text is cut to five characters and checked again; a short one
+    // whose value is too large would only be asked about again: back to 20.
+    form.ShredsAmount->setText(text.size() > 5 ? text.left(5) : QStringLiteral("20"));
   }
 }
 

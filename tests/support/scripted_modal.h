@@ -25,6 +25,7 @@ class ScriptedModal : public Modal {
   int MessageBox(const std::string& prompt, int style, const std::string& title) override {
     boxes.push_back({prompt, style, title});
     if (onBox) onBox(boxes.back());
+    if (whileOpen) whileOpen();
     bool yesNo = (style & 0xF) == kMbYesNo;
     if (!yesNo) return kIdOk;
     if (answers.empty()) return kIdYes;
@@ -35,6 +36,7 @@ class ScriptedModal : public Modal {
 
   std::optional<std::string> ChooseFolder(const FolderRequest& request) override {
     folderRequests.push_back(request);
+    if (whileOpen) whileOpen();
     if (folders.empty()) return std::nullopt;
     auto answer = folders.front();
     folders.pop_front();
@@ -43,6 +45,7 @@ class ScriptedModal : public Modal {
 
   FileAnswer ChooseFiles(const FileRequest& request) override {
     fileRequests.push_back(request);
+    if (whileOpen) whileOpen();
     if (files.empty()) return {};
     FileAnswer answer = files.front();
     files.pop_front();
@@ -65,6 +68,7 @@ class ScriptedModal : public Modal {
   int pumps = 0;
   std::function<void(int)> onPump;  // called with the pump's number, from 1
   std::function<void()> pumpQt;     // widget tests let Qt deliver events here
+  std::function<void()> whileOpen;  // runs inside every dialog, as if it were showing
 };
 
 }  // namespace corvane::testing

@@ -43,6 +43,13 @@ class TempDir {
     std::ofstream(full, std::ios::binary) << content;
     return full;
   }
+  // The same in any directory.
+  static std::string WriteAt(const std::string& dir, const std::string& name,
+                             const std::string& content) {
+    std::string full = dir + "/" + name;
+    std::ofstream(full, std::ios::binary) << content;
+    return full;
+  }
   std::string Mkdir(const std::string& name) const {
     std::string full = *this / name;
     std::filesystem::create_directories(full);

@@ -27,7 +27,7 @@ void ExpectIdle(const Form1& form) {
     EXPECT_TRUE(b->isEnabled());
   EXPECT_EQ(form.windowTitle(), "Corvane Version 1.0 By Halvek");
   EXPECT_TRUE(form.WaitWindow == nullptr || !form.WaitWindow->isVisible());
-  EXPECT_FALSE(form.AbortRequested);
+  EXPECT_FALSE(form.CommandRunning());
 }
 
 TEST(BrowseFolder, ListsTheTreeBreadthFirstAndASecondScanAppends) {

@@ -50,7 +50,7 @@ class DeleteRun : public ::testing::Test {
       EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_EQ(form.ProgressBar1->value(), 0);
     EXPECT_EQ(form.ProgressBar1->shownText(), "");
-    EXPECT_FALSE(form.AbortRequested);
+    EXPECT_FALSE(form.CommandRunning());
   }
 
   testing::ScriptedModal modal;
@@ -129,7 +129,7 @@ TEST_F(DeleteRun, AbortInTheFilePhaseStopsAfterThePassInProgress) {
     EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
     EXPECT_TRUE(form.AddFiles->isEnabled());
     EXPECT_TRUE(form.BrowseDelete->isEnabled());
-    EXPECT_TRUE(form.AbortRequested);
+    EXPECT_TRUE(form.Run.Aborting());
   };
   Run("3");
   EXPECT_EQ(modal.pumps, 1);
@@ -234,7 +234,7 @@ TEST_F(DeleteRun, OnlyListedEntriesAreTouchedAndSurvivorsAreReported) {
   ASSERT_EQ(modal.boxes.size(), 2u);
   EXPECT_EQ(modal.boxes[1].prompt,
             "Some Files Could Not Be Deleted!\n1 of 5 files and 1 of 2 directories remain.\n" +
-                readonly + ": read-only\n" + sub + ": folder not empty");
+                readonly + " (read-only)\n" + sub + " (folder not empty)");
   EXPECT_EQ(modal.boxes[1].style, kMbStop);
   EXPECT_EQ(modal.boxes[1].title, "Corvane - Files Not Deleted");
   ASSERT_EQ(form.List1->ListCount(), 1);
@@ -254,7 +254,7 @@ TEST_F(DeleteRun, ACountThatRoundsToZeroMakesNoPass) {
   EXPECT_FALSE(EntryExists(empty));
   EXPECT_EQ(modal.boxes.back().prompt,
             "Some Files Could Not Be Deleted!\n1 of 1 files and 1 of 2 directories remain.\n" + a +
-                ": could not be deleted\n" + dir / "d" + ": folder not empty");
+                " (could not be deleted)\n" + dir / "d" + " (folder not empty)");
 }
 
 TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {

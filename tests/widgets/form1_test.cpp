@@ -65,7 +65,7 @@ TEST(Form1Layout, InitialStateMatchesTheDesign) {
   EXPECT_EQ(form.ProgressBar1->textaftercaption(), "%");
   EXPECT_TRUE(form.ProgressBar1->font().bold());
   EXPECT_FALSE(form.StopRequested);
-  EXPECT_FALSE(form.AbortRequested);
+  EXPECT_FALSE(form.CommandRunning());
   EXPECT_FALSE(form.AutoMode);
 
   // Tab order and the focus starting on the file list.

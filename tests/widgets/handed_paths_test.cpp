@@ -83,9 +83,10 @@ TEST(ListDrop, AddsFilesListsFoldersAndRefusesWhileACommandRuns) {
   EXPECT_EQ(w.Entries(form.List1), std::vector<std::string>{t / "R/S/in.txt"});
   EXPECT_EQ(w.Entries(form.List2), (std::vector<std::string>{t / "R", t / "R/S"}));
 
-  form.DeleteFiles->setAllCaptions(QStringLiteral("&Abort"));  // a run is going
+  ASSERT_TRUE(form.Run.Start(Command::kDeleteRun));  // a run is going
   EXPECT_FALSE(Drop(form, UrlData({plainUrl})));
   EXPECT_EQ(form.List1->ListCount(), 1);
+  form.Run.Finish(Command::kDeleteRun);
 }
 
 }  // namespace

@@ -40,6 +40,14 @@ TEST(ShredsAmountGuard, KeepsTheCountANonZeroNumber) {
       {"1e-0000", {kIdNo}, "1e-00", {kSure}},
       {"   12345", {kIdNo}, "   12", {kSure}},  // blanks count as characters
       {"12345a", {}, "20", {kRefused}},
+      // Short texts of large values are questioned too; No puts back "20".
+      {"9e99", {kIdNo}, "20", {kSure}},
+      {"1e5", {kIdNo}, "20", {kSure}},
+      {"1e5", {kIdYes}, "1e5", {kSure}},
+      {"99999", {}, "99999", {}},
+      {"9e999", {kIdNo}, "20", {kSure}},
+      {"1e300xx", {}, "20", {kRefused}},
+      {"12e9999", {kIdNo, kIdNo}, "20", {kSure, kSure}},  // cut to "12e99", still large
   };
   for (const Case& c : cases) {
     testing::ScriptedModal modal;

@@ -63,7 +63,7 @@ Started StartAndClose(std::deque<int> answers = {}) {
                  watcher.seen};
   EXPECT_TRUE(form->close());
   EXPECT_TRUE(form->StopRequested);
-  EXPECT_EQ(form->FileDialog, nullptr);
+  EXPECT_NE(form->FileDialog, nullptr);  // kept until the window is destroyed
   return result;
 }
 
@@ -139,6 +139,12 @@ TEST(StartupSettings, StoredValuesGoThroughTheCheckBeforeTheWindowShows) {
   s = StartAndClose({kIdYes});
   EXPECT_EQ(s.shreds, "123456");
   EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=123456\nFileSpecific=\n");
+
+  // A short stored count of a large value is questioned too; No puts back 20.
+  dir.Write("corvane.ini", "[Settings]\nShredsAmount=9e99\n");
+  s = StartAndClose({kIdNo});
+  EXPECT_EQ(s.shreds, "20");
+  EXPECT_EQ(s.boxes, (Boxes{{kSure, false}}));
 }
 
 TEST(StartupSettings, OnlyAnOrdinaryFileIsRead) {

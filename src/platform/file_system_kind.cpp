@@ -1,0 +1,140 @@
+#include "platform/file_system_kind.h"
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace corvane {
+
+namespace {
+
+StatfsAnswer& InstalledAnswer() {
+  static StatfsAnswer answer;
+  return answer;
+}
+
+// Mount points in mountinfo escape blanks, tabs, newlines and backslashes as
+// three octal digits.
+std::string Unescape(const std::string& field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      const std::string digits = field.substr(i + 1, 3);
+      if (digits.size() == 3 && digits.find_first_not_of("01234567") == std::string::npos) {
+        out += static_cast<char>(std::stoi(digits, nullptr, 8));
+        i += 3;
+        continue;
+      }
+    }
+    out += field[i];
+  }
+  return out;
+}
+
+bool Holds(const std::string& mountPoint, const std::string& path) {
+  if (mountPoint == "/") return !path.empty() && path[0] == '/';
+  return path.compare(0, mountPoint.size(), mountPoint) == 0 &&
+         (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+}
+
+std::string ReadWholeFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+FileSystemKind ClassifyFileSystem(uint64_t type) {
+  switch (type) {
+    case 0x9123683EULL:
+      return {"btrfs", true};
+    case 0x2FC12FC1ULL:
+      return {"zfs", true};
+    case 0xF2F52010ULL:
+      return {"f2fs", true};
+    case 0x3434ULL:
+      return {"nilfs2", true};
+    case 0xCA451A4EULL:
+      return {"bcachefs", true};
+    case 0x6969ULL:
+      return {"nfs", true};
+    case 0x517BULL:
+      return {"smb", true};
+    case 0xFF534D42ULL:
+      return {"cifs", true};
+    case 0xFE534D42ULL:
+      return {"smb2", true};
+    case 0x65735546ULL:
+      return {"fuse", true};
+    case 0xEF53ULL:
+      return {"ext4/ext3/ext2", false};
+    case 0x58465342ULL:
+      return {"xfs", false};
+    case 0x4D44ULL:
+      return {"vfat", false};
+    case 0x2011BAB0ULL:
+      return {"exfat", false};
+    case 0x01021994ULL:
+      return {"tmpfs", false};
+    default:
+      return {"", false};
+  }
+}
+
+void SetStatfsAnswer(StatfsAnswer answer) {
+  InstalledAnswer() = std::move(answer);
+}
+
+std::optional<uint64_t> StatfsType(const std::string& path) {
+  if (InstalledAnswer()) return InstalledAnswer()(path);
+  struct statfs info {};
+  if (::statfs(path.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<uint64_t>(info.f_type);
+}
+
+std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::string& path) {
+  const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  std::string byDevice, byPrefix;
+  bool byDeviceHolds = false;
+  std::istringstream lines(mountinfo);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string id, parent, numbers, root, mountPoint;
+    if (!(fields >> id >> parent >> numbers >> root >> mountPoint)) continue;
+    mountPoint = Unescape(mountPoint);
+    const bool holds = Holds(mountPoint, path);
+    // Of the mounts of that device, one that holds the path, the longest.
+    if (numbers == wanted &&
+        (byDevice.empty() || (holds && (!byDeviceHolds || mountPoint.size() > byDevice.size())))) {
+      byDevice = mountPoint;
+      byDeviceHolds = holds;
+    }
+    if (holds && mountPoint.size() > byPrefix.size()) byPrefix = mountPoint;
+  }
+  return byDevice.empty() ? byPrefix : byDevice;
+}
+
+void FileSystemTally::Note(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  auto known = byDevice_.find(st.st_dev);
+  if (known == byDevice_.end()) {
+    std::optional<size_t> index;
+    std::optional<uint64_t> type = StatfsType(path);
+    FileSystemKind kind = type ? ClassifyFileSystem(*type) : FileSystemKind{"", false};
+    if (kind.keepsOldContent) {
+      if (!mountinfo_) mountinfo_ = ReadWholeFile("/proc/self/mountinfo");
+      index = atRisk_.size();
+      atRisk_.push_back({kind.name, MountPointIn(*mountinfo_, st.st_dev, path), 0});
+    }
+    known = byDevice_.emplace(st.st_dev, index).first;
+  }
+  if (known->second) ++atRisk_[*known->second].files;
+}
+
+}  // namespace corvane

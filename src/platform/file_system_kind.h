@@ -1,0 +1,58 @@
+#pragma once
+// Which file systems keep old content when a file is overwritten in place:
+// copy-on-write and log-structured ones write every change to new blocks,
+// and on network and FUSE file systems a server or a helper decides. On those
+// a shred pass cannot promise that the old content is gone.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct FileSystemKind {
+  std::string name;      // "btrfs", "ext4/ext3/ext2", "nfs"...; "" when unknown
+  bool keepsOldContent;  // an overwrite in place may leave the old blocks
+};
+
+// The kind for a statfs f_type magic number. Unknown numbers overwrite in
+// place as far as anyone can tell.
+FileSystemKind ClassifyFileSystem(uint64_t statfsType);
+
+// The statfs f_type of the file system holding `path`, or nothing when it
+// cannot be asked. Tests put in their own answer; nullptr restores statfs.
+using StatfsAnswer = std::function<std::optional<uint64_t>(const std::string& path)>;
+void SetStatfsAnswer(StatfsAnswer answer);
+std::optional<uint64_t> StatfsType(const std::string& path);
+
+// The mount point whose device is `device` in a /proc/self/mountinfo text;
+// when several mounts share it, the longest one that holds `path`. Falls back
+// to the longest mount point that holds `path`, then to "".
+std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::string& path);
+
+// Files counted per file system that may keep their old content.
+struct ContentAtRisk {
+  std::string fileSystem;
+  std::string mountPoint;
+  int64_t files = 0;
+};
+
+// Notes, before a run overwrites them, where the listed regular files lie.
+class FileSystemTally {
+ public:
+  // Looks at one listed entry; anything but a regular file is not counted.
+  void Note(const std::string& path);
+  // The file systems that may keep old content, in the order first seen.
+  const std::vector<ContentAtRisk>& AtRisk() const { return atRisk_; }
+
+ private:
+  std::map<dev_t, std::optional<size_t>> byDevice_;  // index into atRisk_, or safe
+  std::vector<ContentAtRisk> atRisk_;
+  std::optional<std::string> mountinfo_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,51 @@
+#include "shred/core/run_report.h"
+
+#include "platform/paths.h"
+
+namespace corvane {
+
+namespace {
+
+std::string CountPart(int64_t left, int64_t listed, const char* what) {
+  return std::to_string(left) + " of " + std::to_string(listed) + " " + what;
+}
+
+}  // namespace
+
+std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
+                             const std::vector<Survivor>& files,
+                             const std::vector<Survivor>& directories) {
+  std::string counts;
+  if (filesListed > 0) counts = CountPart(static_cast<int64_t>(files.size()), filesListed, "files");
+  if (directoriesListed > 0) {
+    if (!counts.empty()) counts += " and ";
+    counts += CountPart(static_cast<int64_t>(directories.size()), directoriesListed, "directories");
+  }
+  std::string text = "Some Files Could Not Be Deleted!";
+  if (!counts.empty()) text += "\n" + counts + " remain.";
+  size_t named = 0;
+  for (const std::vector<Survivor>* list : {&files, &directories}) {
+    for (const Survivor& survivor : *list) {
+      if (named == kSurvivorsNamed) break;
+      text += "\n" + DisplayForm(survivor.path) + " (" + DescribeReason(survivor) + ")";
+      ++named;
+    }
+  }
+  const size_t total = files.size() + directories.size();
+  if (total > named) text += "\n... and " + std::to_string(total - named) + " more";
+  return text;
+}
+
+std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
+  std::string where;
+  for (const ContentAtRisk& place : atRisk) {
+    if (!where.empty()) where += "; ";
+    where += std::to_string(place.files) + (place.files == 1 ? " file" : " files") + " on " +
+             place.fileSystem + " at " + DisplayForm(place.mountPoint);
+  }
+  return "Files Deleted, But Their Content May Survive!\n" + where +
+         ".\nCopy-on-write, log-structured and network file systems write changes to new "
+         "places, so overwriting cannot destroy the old content.";
+}
+
+}  // namespace corvane

@@ -1,0 +1,275 @@
+// The commands never destroy a folder nobody chose, an Abort stays an Abort,
+// and every report says what happened.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+#include "picking/core/c_file_dialog.h"
+#include "platform/file_ops.h"
+#include "platform/file_system_kind.h"
+#include "platform/paths.h"
+#include "scan/browse_delete_command.h"
+#include "scan/browse_folder_command.h"
+#include "scan_test_support.h"
+#include "shell/close_on_signal.h"
+#include "shell/qt_modal.h"
+#include "shell/startup.h"
+#include "shred/core/shred_engine.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::ScanWindow;
+using testing::TempDir;
+
+const char kConfirm[] = "Are You Sure You Want To Delete The Selected Files?";
+const char kAborted[] = "File Deletion Process Aborted!";
+
+std::vector<std::string> Prompts(const testing::ScriptedModal& modal) {
+  std::vector<std::string> prompts;
+  for (const auto& box : modal.boxes) prompts.push_back(box.prompt);
+  return prompts;
+}
+
+struct HomeAt {
+  std::string saved;
+  explicit HomeAt(const std::string& home) : saved(std::getenv("HOME") ? std::getenv("HOME") : "") {
+    ::setenv("HOME", home.c_str(), 1);
+  }
+  ~HomeAt() { ::setenv("HOME", saved.c_str(), 1); }
+};
+
+// Abort clicked in the first chunk pump of a long pass, then another command
+// in the next: it starts nothing, and the run still ends on its abort path.
+TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideTheChunkPump) {
+  TempDir t;
+  const std::string folder = t.Write("folder/f", "folder content");
+  const std::vector<std::pair<const char*, std::function<void(Form1&)>>> others{
+      {"AddFiles", [](Form1& f) { f.AddFiles->click(); }},
+      {"BrowseFolder", [](Form1& f) { f.BrowseFolder->click(); }},
+      {"BrowseDelete", [](Form1& f) { f.BrowseDelete->click(); }},
+      {"DeleteFiles", [](Form1& f) { f.DeleteFiles->click(); }},
+      {"DeleteKey", [](Form1& f) {
+         f.List1->SetSelected(0, true);
+         f.List1_KeyDown(46, 0);
+       }}};
+  for (const auto& [name, other] : others) {
+    ScanWindow w;
+    w.form.Form_Load();
+    const std::string big = t.Write("big", std::string(2 * ShredEngine::kChunkSize + 1, 'S'));
+    w.form.List1->AddItem(big);
+    w.form.ShredsAmount->setText(QStringLiteral("3"));
+    w.modal.folders = {t / "folder"};
+    w.modal.files = {FileAnswer{true, {t / "folder/f"}, 1}};
+    w.modal.onPump = [&](int n) {
+      if (n == 1) w.form.DeleteFiles->click();  // Abort
+      if (n == 2) {
+        EXPECT_TRUE(w.form.BrowseDelete->isEnabled()) << name;  // looks enabled, as written
+        EXPECT_TRUE(w.form.CommandRunning()) << name;
+        other(w.form);
+      }
+    };
+    w.form.DeleteFiles_Click();
+    EXPECT_EQ(Prompts(w.modal), (std::vector<std::string>{kConfirm, kAborted})) << name;
+    EXPECT_TRUE(EntryExists(big)) << name;
+    EXPECT_EQ(ReadFile(folder), "folder content") << name;
+    EXPECT_TRUE(w.modal.folderRequests.empty()) << name;
+    EXPECT_TRUE(w.modal.fileRequests.empty()) << name;
+    EXPECT_EQ(w.Entries(w.form.List1), std::vector<std::string>{big}) << name;
+    EXPECT_FALSE(w.form.CommandRunning()) << name;
+  }
+
+  // During a scan the other commands start nothing either, and the scan's own
+  // Abort cannot be undone by them.
+  ScanWindow w;
+  w.modal.folders = {t / "folder"};
+  w.modal.onPump = [&](int n) {
+    if (n == 1) {
+      w.form.BrowseFolder->click();  // the scan's Abort
+      w.form.DeleteFiles->click();
+      w.form.BrowseDelete->click();
+    }
+  };
+  EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Aborted);
+  EXPECT_EQ(Prompts(w.modal), std::vector<std::string>{"File List Building Process Aborted!"});
+  EXPECT_EQ(w.modal.folderRequests.size(), 1u);
+  EXPECT_EQ(ReadFile(folder), "folder content");
+}
+
+TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
+  TempDir t;
+  HomeAt home(t.Mkdir("home"));
+  const std::string keep = t.Write("home/keep", "keep");
+  ASSERT_EQ(::symlink((t / "home").c_str(), (t / "link").c_str()), 0);
+  const std::string program = ExecutableDirectory();
+  const std::string above = std::filesystem::path(program).parent_path();
+  for (const std::string& chosen : {t / "home", std::string("/"), t / "link", program, above}) {
+    ScanWindow w;
+    w.form.List1->AddItem("listed-before");
+    w.modal.folders = {chosen};
+    BrowseDeleteClick(w.form);
+    ASSERT_EQ(w.modal.boxes.size(), 1u) << chosen;
+    EXPECT_EQ(
+        w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + chosen + "\nIt ", 0),
+        0u)
+        << w.modal.boxes[0].prompt;
+    EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Folder Refused");
+    EXPECT_EQ(w.modal.boxes[0].style, kMbStop);
+    EXPECT_EQ(w.Entries(w.form.List1), std::vector<std::string>{"listed-before"});
+    EXPECT_EQ(w.form.List2->ListCount(), 0);
+    EXPECT_EQ(w.form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
+  }
+  EXPECT_EQ(ReadFile(keep), "keep");
+
+  // A folder inside home still goes, with no question in Auto mode.
+  const std::string old = t.Mkdir("home/old-project");
+  t.Write("home/old-project/notes", "old");
+  ScanWindow w;
+  w.form.ShredsAmount->setText(QStringLiteral("1"));
+  w.modal.folders = {old};
+  BrowseDeleteClick(w.form);
+  EXPECT_EQ(Prompts(w.modal), std::vector<std::string>{"Operation Completed Successfully!"});
+  EXPECT_FALSE(EntryExists(old));
+}
+
+TEST(Reports, SurvivorsAreNamedAndNoInvisibleFolderStaysBehind) {
+  TempDir t;
+  const std::string gone = t.Write("d/gone", "x");
+  t.Write("d/.directory", "hidden, never listed");
+  ScanWindow w;
+  w.form.List1->AddItem(gone);
+  w.form.List2->AddItem(t / "d");
+  w.form.ShredsAmount->setText(QStringLiteral("1"));
+  w.form.DeleteFiles_Click();
+  EXPECT_EQ(w.modal.boxes.back().prompt,
+            "Some Files Could Not Be Deleted!\n0 of 1 files and 1 of 1 directories remain.\n" +
+                t / "d" + " (folder not empty)");
+  EXPECT_EQ(w.form.List1->ListCount(), 0);
+  EXPECT_EQ(w.form.List2->ListCount(), 0);  // emptied with List1
+
+  // The Delete key that empties List1 empties List2 too.
+  w.form.List1->AddItem("a");
+  w.form.List2->AddItem("folder");
+  w.form.List1->SetSelected(0, true);
+  w.form.List1_KeyDown(46, 0);
+  EXPECT_EQ(w.form.List2->ListCount(), 0);
+}
+
+// Runs the Delete command with count 3 over three new files in `dir`; returns
+// the closing box.
+testing::AskedBox RunThreeFiles(const std::string& dir) {
+  ScanWindow w;
+  for (int i = 0; i < 3; ++i)
+    w.form.List1->AddItem(TempDir::WriteAt(dir, "f" + std::to_string(i), "secret line"));
+  w.form.ShredsAmount->setText(QStringLiteral("3"));
+  w.form.DeleteFiles_Click();
+  EXPECT_EQ(w.form.List1->ListCount(), 0);
+  EXPECT_EQ(w.form.List2->ListCount(), 0);
+  return w.modal.boxes.back();
+}
+
+const char kMaySurvive[] = "Files Deleted, But Their Content May Survive!\n3 files on btrfs at ";
+
+TEST(Reports, NoPlainSuccessWhereOverwritingCannotDestroy) {
+  TempDir t;
+  SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0x9123683E); });
+  testing::AskedBox box = RunThreeFiles(t.path());
+  SetStatfsAnswer(nullptr);
+  EXPECT_EQ(box.prompt.rfind(kMaySurvive, 0), 0u) << box.prompt;
+  EXPECT_NE(box.prompt.find("\nCopy-on-write, log-structured and network file systems write "
+                            "changes to new places, so overwriting cannot destroy the old "
+                            "content."),
+            std::string::npos);
+  EXPECT_EQ(box.style, kMbExclamation);
+  EXPECT_EQ(box.title, "Corvane - Files Deleted");
+
+  SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0xEF53); });  // ext4
+  box = RunThreeFiles(t.path());
+  SetStatfsAnswer(nullptr);
+  EXPECT_EQ(box.prompt, "Operation Completed Successfully!");
+}
+
+TEST(Reports, ARealBtrfsImage) {
+  if (::geteuid() != 0 || std::system("command -v mkfs.btrfs >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs root and mkfs.btrfs";
+  TempDir t;
+  const std::string image = t / "btrfs.img", mnt = t.Mkdir("mnt");
+  const std::string make = "truncate -s 160M " + image + " && mkfs.btrfs -q " + image +
+                           " >/dev/null 2>&1 && mount -o loop " + image + " " + mnt +
+                           " 2>/dev/null";
+  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "no loop mount here";
+  testing::AskedBox box = RunThreeFiles(mnt);
+  std::system(("umount " + mnt).c_str());
+  EXPECT_EQ(box.prompt.rfind(std::string(kMaySurvive) + mnt + ".\n", 0), 0u) << box.prompt;
+}
+
+// The real folder chooser: Enter and Choose with nothing picked accept nothing.
+TEST(FolderChooser, ReturnsOnlyAPickedOrTypedFolder) {
+  TempDir t;
+  HomeAt home(t.Mkdir("home"));
+  t.Mkdir("home/pick");
+  QtModal modal;
+  std::vector<std::string> seen;
+  auto script = [&](bool type) {
+    QTimer::singleShot(0, [&, type] {
+      QFileDialog* dialog = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) dialog = d;
+      ASSERT_NE(dialog, nullptr);
+      seen.push_back(dialog->directory().absolutePath().toStdString());
+      QTest::keyClick(dialog, Qt::Key_Return);
+      dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+      seen.push_back(dialog->isVisible() ? "still open" : "accepted");
+      if (type) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("pick"));
+        QTest::keyClick(name, Qt::Key_Return);
+      }
+      if (dialog->isVisible()) dialog->reject();
+    });
+    return modal.ChooseFolder({"Corvane - Select A Folder To Delete", "Select:", true, 1, 2});
+  };
+  EXPECT_EQ(script(false), std::nullopt);
+  EXPECT_EQ(script(true), t / "home/pick");
+  EXPECT_EQ(seen, (std::vector<std::string>{t / "home", "still open", t / "home", "still open"}));
+}
+
+// A close request while a dialog shows waits for the dialog; the file dialog
+// object outlives it.
+TEST(CloseOnSignal, SigtermWhileADialogIsOpenClosesAfterIt) {
+  TempDir t;
+  const std::string picked = t.Write("picked", "x");
+  testing::ScriptedModal modal;
+  modal.pumpQt = [] { QCoreApplication::processEvents(); };
+  std::unique_ptr<Form1> form = OpenMainWindow();
+  new CloseOnSignal(form.get());
+  modal.files = {FileAnswer{true, {picked}, 1}};
+  modal.whileOpen = [&] {
+    ::raise(SIGTERM);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->StopRequested);
+  };
+  form->AddFiles_Click();
+  EXPECT_EQ(form->List1->ListCount(), 1);
+  for (int i = 0; i < 5 && form->isVisible(); ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(form->StopRequested);
+  EXPECT_NE(form->FileDialog, nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
