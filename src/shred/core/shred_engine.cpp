@@ -64,10 +64,11 @@ void ShredEngine::Begin(int dirfd, std::string name, EntryId id, int64_t passes,
 
 bool ShredEngine::NameStillLeadsToIt(struct stat& st) {
   if (::fstatat(dirfd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) {
+    const int failure = errno;
+    if (failure == ENOENT) {
       state_ = FileState::kGone;  // nothing left to destroy under this name
     } else {
-      Keep(ReasonOfAccess(errno), errno);
+      Keep(ReasonOfAccess(failure), failure);
     }
     return false;
   }
@@ -96,7 +97,10 @@ FileState ShredEngine::Pass(int64_t pass) {
       // Never blocks, never follows a link, never becomes a terminal.
       fd_ = ::openat(dirfd_, name_.c_str(),
                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-      if (fd_ < 0) return Keep(ReasonOfAccess(errno), errno);
+      if (fd_ < 0) {
+        const int failure = errno;
+        return Keep(ReasonOfAccess(failure), failure);
+      }
       // The check that counts is the one on the open descriptor: it cannot be
       // redirected any more.
       if (::fstat(fd_, &st) != 0 || IdOf(st) != id_ || !S_ISREG(st.st_mode))
@@ -121,8 +125,9 @@ FileState ShredEngine::Unlink() {
   struct stat st {};
   if (!NameStillLeadsToIt(st)) return state_;
   if (::unlinkat(dirfd_, name_.c_str(), 0) != 0) {
-    if (errno == ENOENT) return state_ = FileState::kGone;
-    return Keep(ReasonOfAccess(errno), errno);
+    const int failure = errno;
+    if (failure == ENOENT) return state_ = FileState::kGone;
+    return Keep(ReasonOfAccess(failure), failure);
   }
   return state_ = FileState::kGone;
 }

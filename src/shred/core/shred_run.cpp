@@ -85,8 +85,9 @@ std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
   const char* name = cursor_.name().c_str();
   struct statx sx {};
   if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_TYPE, &sx) != 0) {
-    if (errno == ENOENT) return std::nullopt;
-    return Survivor{folder.path, ReasonOfReach(errno), errno};
+    const int failure = errno;
+    if (failure == ENOENT) return std::nullopt;
+    return Survivor{folder.path, ReasonOfReach(failure), failure};
   }
   EntryId found{static_cast<uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
                 static_cast<uint64_t>(sx.stx_ino)};
@@ -97,16 +98,17 @@ std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
   if (mount_root || found.dev != cursor_.info().id.dev)
     return Survivor{folder.path, SurvivalReason::kOtherFileSystem, 0};
   if (::unlinkat(dirfd, name, AT_REMOVEDIR) == 0) return std::nullopt;
-  switch (errno) {
+  const int failure = errno;
+  switch (failure) {
     case ENOENT:
       return std::nullopt;
     case ENOTEMPTY:
     case EEXIST:
-      return Survivor{folder.path, SurvivalReason::kNotEmpty, errno};
+      return Survivor{folder.path, SurvivalReason::kNotEmpty, failure};
     case EBUSY:
-      return Survivor{folder.path, SurvivalReason::kOtherFileSystem, errno};
+      return Survivor{folder.path, SurvivalReason::kOtherFileSystem, failure};
     default:
-      return Survivor{folder.path, ReasonOfReach(errno), errno};
+      return Survivor{folder.path, ReasonOfReach(failure), failure};
   }
 }
 
