@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(work);
   const std::string tree = work + "/tree", copy = work + "/copy";
   std::printf("Work directory: %s\nTree: %d files in %d folders\n\n", work.c_str(), count, folders);
-  MakeTree(tree, folders, count, 1);
+  MakeTree(tree, folders, count, 0);  // empty files: a million of them fit any tmpfs
 
   const std::string find = "find " + Quote(tree) + " -type f > /dev/null";
   Shell(find);  // warm the cache

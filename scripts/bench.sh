@@ -14,7 +14,7 @@ echo "== Folder scan on the disk: 100,000 files in 1,000 folders =="
 echo
 # A tmpfs of its own where possible, else the shared one.
 tmp=""
-if [ "$(id -u)" -eq 0 ] && tmp=$(mktemp -d) && mount -t tmpfs -o size=4g corvane-bench "$tmp"; then
+if [ "$(id -u)" -eq 0 ] && tmp=$(mktemp -d) && mount -t tmpfs -o size=8g corvane-bench "$tmp"; then
   trap 'umount "$tmp"; rmdir "$tmp"' EXIT
 else
   tmp=/dev/shm
