@@ -166,7 +166,6 @@ void Walker::Run(const std::string& folder) {
       stack.push_back({node, std::move(subfolders)});
       go_on = !options_.between || options_.between();
     }
-    out_.stopped = !go_on;
   }
   ListBreadthFirst();
 }

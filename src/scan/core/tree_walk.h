@@ -28,7 +28,6 @@ enum class WalkRefusal {
 
 struct TreeListing {
   WalkRefusal refusal = WalkRefusal::kNone;
-  bool stopped = false;  // `between` asked the walk to stop
   // The chosen folder first, then every folder below it, parents before
   // children, level by level.
   std::vector<ListedEntry> directories;
