@@ -106,6 +106,7 @@ Phase ListFiles(Form1& form, std::deque<ListedEntry>& files) {
   bar->setValue(0);
   bar->setCaptionText(QStringLiteral("Building File List - "));
   bar->setMax(static_cast<int64_t>(files.size()));
+  form.List1->Reserve(files.size());
   Modal& modal = CurrentModal();
   for (ListedEntry& file : files) {
     form.List1->AddEntry(std::move(file));

@@ -50,14 +50,15 @@ CaptionProgressBar::CaptionProgressBar(QWidget* parent) : QWidget(parent) {
 }
 
 void CaptionProgressBar::setValue(int64_t value) {
-  const int before = percent();
-  value_ = value;
   // Repaint only when what is shown changes: a run may advance the bar millions
-  // of times.
-  // The text follows the percentage, except that it is empty at 0 with no
-  // caption; comparing those two avoids building the text each time.
-  bool empty = caption_.isEmpty() && value_ == 0;
-  if (percent() != painted_percent_ || empty != painted_text_.isEmpty()) update();
+  // of times. The text follows the percentage, except that it is empty at 0
+  // with no caption.
+  const int before = percent();
+  const bool was_empty = caption_.isEmpty() && value_ == 0;
+  value_ = value;
+  const bool empty = caption_.isEmpty() && value_ == 0;
+  if (percent() == before && empty == was_empty) return;
+  update();
   AnnounceIfChanged(before);
 }
 
@@ -115,8 +116,6 @@ void CaptionProgressBar::paintEvent(QPaintEvent*) {
   painter.setClipRect(bar);
   painter.setPen(palette().color(QPalette::HighlightedText));
   painter.drawText(frame, Qt::AlignCenter, text);
-  painted_percent_ = percent();
-  painted_text_ = text;
 }
 
 }  // namespace corvane

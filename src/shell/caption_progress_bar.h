@@ -39,8 +39,6 @@ class CaptionProgressBar : public QWidget {
   int64_t max_ = 100;
   QString caption_;
   QString after_ = QStringLiteral("%");
-  int painted_percent_ = -1;
-  QString painted_text_;
 };
 
 }  // namespace corvane

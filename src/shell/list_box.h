@@ -19,6 +19,9 @@ class ListBoxModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
   void Append(ListedEntry entry);
+  // Makes room for `more` entries, so that a long run of appends never moves
+  // the ones already there.
+  void Reserve(size_t more) { entries_.reserve(entries_.size() + more); }
   // Tells the views about the rows appended since the last call.
   void Publish();
   void RemoveAt(int64_t index);
@@ -43,6 +46,7 @@ class ListBox : public QListView {
   void AddItem(std::string entry);
   // Appends an entry whose identity the caller has read already.
   void AddEntry(ListedEntry entry);
+  void Reserve(size_t more) { model_->Reserve(more); }
   // Out-of-range indexes are ignored.
   void RemoveItem(int64_t index);
   void Clear();

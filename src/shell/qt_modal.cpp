@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "platform/paths.h"
+#include "platform/vector_state.h"
 
 namespace corvane {
 
@@ -156,6 +157,9 @@ void QtModal::PumpEvents() {
   constexpr auto kInterval = std::chrono::milliseconds(10);
   if (std::chrono::steady_clock::now() - last_pump_ < kInterval) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // Whatever ran in there may have left the vector registers dirty, which
+  // slows the command's own loop down until they are cleared.
+  ClearUpperVectorState();
   last_pump_ = std::chrono::steady_clock::now();
 }
 

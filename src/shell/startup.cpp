@@ -2,6 +2,7 @@
 
 #include "platform/dir_cursor.h"
 #include "platform/paths.h"
+#include "platform/vector_state.h"
 #include "shell/close_on_signal.h"
 #include "shell/core/module1.h"
 #include "shell/core/settings_location.h"
@@ -11,6 +12,7 @@ namespace corvane {
 
 std::unique_ptr<Form1> Main() {
   RaiseOpenFileLimit();
+  ClearUpperVectorState();  // the toolkit's start-up may have left it dirty
   IniPath = SettingsFilePath(ExecutableDirectory());
   std::unique_ptr<Form1> form = OpenMainWindow();
   new CloseOnSignal(form.get());  // owned by the window
