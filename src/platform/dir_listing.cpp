@@ -45,7 +45,6 @@ int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries) {
   entries.clear();
   // Straight from the kernel into one buffer, on the caller's descriptor: no
   // second descriptor and no stream per directory.
-  if (::lseek(fd, 0, SEEK_SET) != 0) return errno;
   alignas(8) char buffer[32768];
   for (;;) {
     long n = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);

@@ -23,9 +23,9 @@ struct DirEntryAt {
   uint64_t ino;        // as the directory reports it
 };
 
-// Reads every entry of the open directory `fd` except "." and "..", in the
-// file system's own order, from its start; `fd` stays open. Returns 0 or the
-// errno of the failure.
+// Reads every entry of the newly opened directory `fd` except "." and "..",
+// in the file system's own order; `fd` stays open, read to its end. Returns 0
+// or the errno of the failure.
 int ReadDirectoryAt(int fd, std::vector<DirEntryAt>& entries);
 
 }  // namespace corvane
