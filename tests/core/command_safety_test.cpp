@@ -16,6 +16,7 @@
 namespace corvane {
 namespace {
 
+using testing::HomeAt;
 using testing::TempDir;
 
 TEST(RunState, OneRunAtATimeAndTheAbortStaysWithItsRun) {
@@ -38,14 +39,6 @@ TEST(RunState, OneRunAtATimeAndTheAbortStaysWithItsRun) {
   }
   EXPECT_FALSE(run.Running());
 }
-
-struct HomeAt {
-  std::string saved;
-  explicit HomeAt(const std::string& home) : saved(std::getenv("HOME") ? std::getenv("HOME") : "") {
-    ::setenv("HOME", home.c_str(), 1);
-  }
-  ~HomeAt() { ::setenv("HOME", saved.c_str(), 1); }
-};
 
 TEST(FolderRefusal, RefusesTheRootHomeProgramFoldersTheirHoldersAndLinks) {
   TempDir t;

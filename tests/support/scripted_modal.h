@@ -52,6 +52,13 @@ class ScriptedModal : public Modal {
     return answer;
   }
 
+  // The prompts of every box shown so far, in order.
+  std::vector<std::string> Prompts() const {
+    std::vector<std::string> prompts;
+    for (const AskedBox& box : boxes) prompts.push_back(box.prompt);
+    return prompts;
+  }
+
   void PumpEvents() override {
     ++pumps;
     if (pumpQt) pumpQt();

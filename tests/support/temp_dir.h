@@ -60,6 +60,15 @@ class TempDir {
   std::string path_;
 };
 
+// Points HOME somewhere else for as long as it lives.
+struct HomeAt {
+  std::string saved;
+  explicit HomeAt(const std::string& home) : saved(std::getenv("HOME") ? std::getenv("HOME") : "") {
+    ::setenv("HOME", home.c_str(), 1);
+  }
+  ~HomeAt() { ::setenv("HOME", saved.c_str(), 1); }
+};
+
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

@@ -31,26 +31,13 @@
 namespace corvane {
 namespace {
 
+using testing::HomeAt;
 using testing::ReadFile;
 using testing::ScanWindow;
 using testing::TempDir;
 
 const char kConfirm[] = "Are You Sure You Want To Delete The Selected Files?";
 const char kAborted[] = "File Deletion Process Aborted!";
-
-std::vector<std::string> Prompts(const testing::ScriptedModal& modal) {
-  std::vector<std::string> prompts;
-  for (const auto& box : modal.boxes) prompts.push_back(box.prompt);
-  return prompts;
-}
-
-struct HomeAt {
-  std::string saved;
-  explicit HomeAt(const std::string& home) : saved(std::getenv("HOME") ? std::getenv("HOME") : "") {
-    ::setenv("HOME", home.c_str(), 1);
-  }
-  ~HomeAt() { ::setenv("HOME", saved.c_str(), 1); }
-};
 
 // Abort clicked in the first chunk pump of a long pass, then another command
 // in the next: it starts nothing, and the run still ends on its abort path.
@@ -83,7 +70,7 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideTheChunkPump) {
       }
     };
     w.form.DeleteFiles_Click();
-    EXPECT_EQ(Prompts(w.modal), (std::vector<std::string>{kConfirm, kAborted})) << name;
+    EXPECT_EQ(w.modal.Prompts(), (std::vector<std::string>{kConfirm, kAborted})) << name;
     EXPECT_TRUE(EntryExists(big)) << name;
     EXPECT_EQ(ReadFile(folder), "folder content") << name;
     EXPECT_TRUE(w.modal.folderRequests.empty()) << name;
@@ -104,7 +91,7 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideTheChunkPump) {
     }
   };
   EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Aborted);
-  EXPECT_EQ(Prompts(w.modal), std::vector<std::string>{"File List Building Process Aborted!"});
+  EXPECT_EQ(w.modal.Prompts(), std::vector<std::string>{"File List Building Process Aborted!"});
   EXPECT_EQ(w.modal.folderRequests.size(), 1u);
   EXPECT_EQ(ReadFile(folder), "folder content");
 }
@@ -141,7 +128,7 @@ TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
   w.form.ShredsAmount->setText(QStringLiteral("1"));
   w.modal.folders = {old};
   BrowseDeleteClick(w.form);
-  EXPECT_EQ(Prompts(w.modal), std::vector<std::string>{"Operation Completed Successfully!"});
+  EXPECT_EQ(w.modal.Prompts(), std::vector<std::string>{"Operation Completed Successfully!"});
   EXPECT_FALSE(EntryExists(old));
 }
 

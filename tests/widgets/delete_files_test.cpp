@@ -36,11 +36,7 @@ class DeleteRun : public ::testing::Test {
     form.ShredsAmount->setText(QString::fromLatin1(count));
     form.DeleteFiles_Click();
   }
-  std::vector<std::string> Prompts() const {
-    std::vector<std::string> prompts;
-    for (const AskedBox& box : modal.boxes) prompts.push_back(box.prompt);
-    return prompts;
-  }
+  std::vector<std::string> Prompts() const { return modal.Prompts(); }
   void ExpectIdle() {
     EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
     EXPECT_EQ(form.DeleteFiles->hovercaption(), "&Delete Files");
