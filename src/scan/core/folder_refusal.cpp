@@ -6,31 +6,29 @@
 
 #include <cstdlib>
 
+#include "platform/entry_id.h"
+#include "platform/file_ops.h"
+
 namespace corvane {
 
 namespace {
 
-struct Identity {
-  dev_t device;
-  ino_t inode;
-  bool operator==(const Identity&) const = default;
-};
-
-std::optional<Identity> IdentityOf(const std::string& path) {
+// The folder a path leads to, its links followed.
+std::optional<EntryId> IdentityOf(const std::string& path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return Identity{st.st_dev, st.st_ino};
+  return IdOf(st);
 }
 
 // True when `folder` is `target` or one of the folders above it: walks up from
 // `folder` through ".." until the root, whose ".." is itself.
-bool IsOrHolds(const Identity& target, const std::string& folder) {
+bool IsOrHolds(const EntryId& target, const std::string& folder) {
   std::string path = folder;
-  std::optional<Identity> current = IdentityOf(path);
+  std::optional<EntryId> current = IdentityOf(path);
   for (int depth = 0; current && depth < 4096; ++depth) {
     if (*current == target) return true;
     path += "/..";
-    std::optional<Identity> parent = IdentityOf(path);
+    std::optional<EntryId> parent = IdentityOf(path);
     if (!parent || *parent == *current) return false;  // the root
     current = parent;
   }
@@ -41,10 +39,8 @@ bool IsOrHolds(const Identity& target, const std::string& folder) {
 
 std::optional<std::string> FolderRefusalReason(const std::string& chosen, const std::string& home,
                                                const std::vector<std::string>& programFolders) {
-  struct stat st {};
-  if (::lstat(chosen.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-    return "It is a symbolic link, not a folder of its own.";
-  std::optional<Identity> identity = IdentityOf(chosen);
+  if (IsSymbolicLink(chosen)) return "It is a symbolic link, not a folder of its own.";
+  std::optional<EntryId> identity = IdentityOf(chosen);
   if (!identity) return std::nullopt;  // nothing there to protect
   if (identity == IdentityOf("/")) return "It is the root of the file system.";
   if (identity == IdentityOf(home)) return "It is your home folder.";

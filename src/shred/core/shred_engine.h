@@ -48,7 +48,7 @@ class ShredEngine {
   void Begin(int dirfd, std::string name, EntryId id, int64_t passes, bool overwrite);
   // Pass `pass`, from 1 to `passes`. Does nothing once the file is finished.
   FileState Pass(int64_t pass);
-  // Leaves the file as it is (an aborted run).
+  // Forgets the current file without touching it: later passes do nothing.
   void Drop();
 
   FileState state() const { return state_; }
