@@ -3,8 +3,8 @@
 # when it is missing. Needs root (or sudo) only when something is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev
-          googletest libgtest-dev libxcb1-dev xvfb xauth xdotool x11-utils fonts-liberation2 fonts-dejavu-core
-          coreutils clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
+          googletest libgtest-dev libxcb1-dev xvfb xauth xdotool x11-utils openbox fonts-liberation2 fonts-dejavu-core
+          coreutils clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file python3
           btrfs-progs)
 missing=()
 for p in "${packages[@]}"; do

@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("corvane"));
-  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("net.halvek.Corvane"));
   if (!line.styleNamed) QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));

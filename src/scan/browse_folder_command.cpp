@@ -16,7 +16,7 @@ namespace corvane {
 namespace {
 constexpr char kBrowseCaption[] = "&Browse For A Folder To Delete";
 constexpr char kAbortCaption[] = "&Abort";
-constexpr char kVersionCaption[] = "Corvane Version 1.0 By Halvek";
+constexpr char kVersionCaption[] = "Corvane Version " CORVANE_VERSION " By Halvek";
 
 void SetAllCaptions(HoverButton* button, const char* caption) {
   button->setAllCaptions(QString::fromLatin1(caption));

@@ -80,7 +80,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     return result;
   }
   if (parser.isSet(version)) {
-    std::fputs("corvane 1.00\n", stdout);
+    std::fputs("corvane " CORVANE_VERSION "\n", stdout);
     result.exitCode = 0;
     return result;
   }
