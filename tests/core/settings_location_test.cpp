@@ -55,18 +55,23 @@ TEST(SettingsLocation, FallsBackToTheUsersConfigurationFolder) {
     struct Case {
       const char* name;
       mode_t folderMode;
-      bool iniThere;
+      mode_t iniMode;  // 0: no settings file there
       std::string expected;
     };
     const Case cases[] = {
-        {"writable", 0755, false, t / "writable/corvane.ini"},
-        {"read-only", 0555, false, t / "config/corvane/corvane.ini"},
-        {"read-only with settings", 0555, true, t / "read-only with settings/corvane.ini"},
+        {"writable", 0755, 0, t / "writable/corvane.ini"},
+        {"read-only", 0555, 0, t / "config/corvane/corvane.ini"},
+        {"read-only with settings", 0555, 0644, t / "read-only with settings/corvane.ini"},
+        // Settings that could never be saved there are not the user's.
+        {"read-only settings", 0555, 0444, t / "config/corvane/corvane.ini"},
     };
     ::setenv("XDG_CONFIG_HOME", (t / "config").c_str(), 1);
     for (const Case& c : cases) {
       std::string folder = t.Mkdir(c.name);
-      if (c.iniThere) t.Write(std::string(c.name) + "/corvane.ini", "[Settings]\nShredsAmount=7\n");
+      if (c.iniMode != 0) {
+        std::string ini = t.Write(std::string(c.name) + "/corvane.ini", "[Settings]\nShredsAmount=7\n");
+        ::chmod(ini.c_str(), c.iniMode);
+      }
       ::chmod(folder.c_str(), c.folderMode);
       if (SettingsFilePath(folder) != c.expected) return std::string(c.name) + ": wrong path";
     }
@@ -96,6 +101,20 @@ TEST(SettingsLocation, FallsBackToTheUsersConfigurationFolder) {
   });
   if (failure == "skip") GTEST_SKIP() << "no ordinary user to run as";
   EXPECT_EQ(failure, "");
+}
+
+// An installed program keeps its settings in the configuration folder for
+// every user, root included, who could otherwise write beside it.
+TEST(SettingsLocation, AnInstalledProgramNeverKeepsThemBesideItself) {
+  TempDir t;
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv("XDG_CONFIG_HOME", (t / "config").c_str(), 1);
+  for (const char* installed : {"/usr/bin", "/usr/local/bin", "/opt/corvane/bin"})
+    EXPECT_EQ(SettingsFilePath(installed), t / "config/corvane/corvane.ini") << installed;
+  old != nullptr ? ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+  for (const char* portable : {"/usrlocal/bin", "/home/user/bin", "/optical"})
+    EXPECT_FALSE(InSystemPrefix(portable)) << portable;
 }
 
 }  // namespace

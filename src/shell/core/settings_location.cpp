@@ -31,13 +31,30 @@ void MakeDirectories(const std::string& path) {
   }
 }
 
+// A settings file beside the program that this user can keep up to date: an
+// existing regular file writable by the user, or none yet in a folder the
+// user may write to.
+bool KeptBesideTheProgram(const std::string& programDirectory, const std::string& beside) {
+  if (InSystemPrefix(programDirectory)) return false;
+  struct stat st {};
+  if (::lstat(beside.c_str(), &st) != 0) return ::access(programDirectory.c_str(), W_OK) == 0;
+  return S_ISREG(st.st_mode) && ::access(beside.c_str(), W_OK) == 0;
+}
+
 }  // namespace
+
+bool InSystemPrefix(const std::string& directory) {
+  for (const std::string prefix : {"/usr", "/bin", "/sbin", "/opt", "/snap"}) {
+    if (directory.compare(0, prefix.size(), prefix) == 0 &&
+        (directory.size() == prefix.size() || directory[prefix.size()] == '/'))
+      return true;
+  }
+  return false;
+}
 
 std::string SettingsFilePath(const std::string& programDirectory) {
   const std::string beside = programDirectory + "/corvane.ini";
-  struct stat st {};
-  if (::lstat(beside.c_str(), &st) == 0 || ::access(programDirectory.c_str(), W_OK) == 0)
-    return beside;
+  if (KeptBesideTheProgram(programDirectory, beside)) return beside;
   const std::string folder = ConfigurationDirectory() + "/corvane";
   MakeDirectories(folder);
   return folder + "/corvane.ini";
