@@ -6,10 +6,10 @@
 
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QWidget>
 #include <csignal>
 
 #include "platform/modal.h"
+#include "shell/form1.h"
 
 namespace corvane {
 
@@ -25,7 +25,7 @@ void OnSignal(int) {
 }
 }  // namespace
 
-CloseOnSignal::CloseOnSignal(QWidget* window) : QObject(window), window_(window) {
+CloseOnSignal::CloseOnSignal(Form1* window) : QObject(window), window_(window) {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_pipe) != 0) return;
   notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] {
@@ -60,7 +60,7 @@ void CloseOnSignal::CloseWindow() {
     return;
   }
   // A second signal while the close is under way changes nothing.
-  if (window_->isVisible()) window_->close();
+  if (window_->isVisible()) window_->CloseWithoutAsking();
 }
 
 CloseOnSignal::~CloseOnSignal() {

@@ -7,6 +7,7 @@
 #include "picking/core/c_file_dialog.h"
 #include "picking/list_drop.h"
 #include "picking/list_editing.h"
+#include "platform/modal.h"
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
 #include "scan/msg.h"
@@ -197,9 +198,23 @@ void Form1::ShredsAmount_Change() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  // Closing cannot be refused.
+  // Closing during a run would leave a file overwritten but present: the user
+  // decides. Once the run is aborting, there is nothing left to ask.
+  if (Run.Active() == Command::kDeleteRun && !Run.Aborting() && !closeWithoutAsking_ &&
+      CurrentModal().MessageBox("A Destruction Is Running. Abort It And Close?", kMbYesNoQuestion,
+                                "Corvane") != kIdYes) {
+    event->ignore();
+    return;
+  }
+  AbortDeleteRun(*this);
   FormUnload(*this);
   event->accept();
+}
+
+void Form1::CloseWithoutAsking() {
+  closeWithoutAsking_ = true;
+  close();
+  closeWithoutAsking_ = false;
 }
 
 }  // namespace corvane

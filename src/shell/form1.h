@@ -68,6 +68,10 @@ class Form1 : public QWidget {
   void List1_KeyDown(int keyCode, int shift);
   void ShredsAmount_Change();
 
+  // Closes the window as a signal asks: a run under way is aborted without a
+  // question.
+  void CloseWithoutAsking();
+
   // A key as the list's key handler sees it: 46 for Delete, 8 for Backspace...
   static int VirtualKeyCode(int qtKey);
 
@@ -76,6 +80,8 @@ class Form1 : public QWidget {
 
  private:
   void NameForScreenReaders();
+
+  bool closeWithoutAsking_ = false;
 };
 
 }  // namespace corvane

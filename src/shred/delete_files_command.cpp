@@ -192,8 +192,7 @@ void DeleteFilesClick(Form1& form) {
 
   int answer = kIdYes;
   if (!form.AutoMode) {
-    answer = CurrentModal().MessageBox("Are You Sure You Want To Delete The Selected Files?",
-                                       kMbYesNo, "Corvane - Delete Confirmation");
+    answer = CurrentModal().MessageBox(kDeleteQuestion, kMbYesNo, kDeleteQuestionTitle);
   }
   if (answer == kIdYes && form.List1->ListCount() == 0 && form.List2->ListCount() == 0) {
     CurrentModal().MessageBox("No Files To Delete!", kMbStop, "Corvane - No Files To Delete");
@@ -219,6 +218,10 @@ void DeleteFilesClick(Form1& form) {
     case Checkpoint::kStop:
       break;  // the window is closing: leave without a word
   }
+}
+
+void AbortDeleteRun(Form1& form) {
+  if (form.Run.Active() == Command::kDeleteRun) AbortRequest(form);
 }
 
 }  // namespace corvane

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <csignal>
 
 #include "platform/file_ops.h"
+#include "shell/close_on_signal.h"
 #include "shell/form1.h"
 #include "shred/core/shred_engine.h"
 #include "support/scripted_modal.h"
@@ -158,18 +160,54 @@ TEST_F(DeleteRun, AbortInTheDirectoryPhase) {
   ExpectIdle();
 }
 
-TEST_F(DeleteRun, ClosingTheWindowEndsTheRunSilently) {
-  std::string a = AddFile("a", "first");
-  std::string b = AddFile("b", "second");
-  modal.onPump = [&](int n) {
-    if (n == 1) form.close();
+// Closing during a run asks first, a signal does not; a close that goes
+// ahead aborts the run as its Abort button does and ends it silently.
+TEST(DeleteRunClose, AsksUnlessASignalClosesAndAbortsTheRun) {
+  const char kClose[] = "A Destruction Is Running. Abort It And Close?";
+  struct Case {
+    bool bySignal;
+    int answer;
+    std::vector<std::string> prompts;
   };
-  Run("1");
-  EXPECT_TRUE(form.StopRequested);
-  EXPECT_FALSE(EntryExists(a));
-  EXPECT_TRUE(EntryExists(b));
-  EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm}));
-  EXPECT_EQ(form.List1->ListCount(), 2);
+  const Case cases[] = {{false, kIdYes, {kConfirm, kClose}},
+                        {false, kIdNo, {kConfirm, kClose, kDone}},
+                        {true, kIdNo, {kConfirm}}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::ScriptedModal modal;
+    modal.pumpQt = [] { QCoreApplication::processEvents(); };
+    Form1 form;
+    form.show();
+    new CloseOnSignal(&form);
+    const std::string a = dir.Write("a", "first");
+    const std::string b = dir.Write("b", "second");
+    form.List1->AddItem(a);
+    form.List1->AddItem(b);
+    form.ShredsAmount->setText(QStringLiteral("1"));
+    modal.answers = {kIdYes, c.answer};
+    bool abortedByClose = false;
+    modal.onPump = [&](int n) {
+      if (n != 1) return;
+      if (c.bySignal) {
+        ::raise(SIGTERM);
+        for (int i = 0; i < 5 && form.isVisible(); ++i) QCoreApplication::processEvents();
+      } else {
+        form.close();
+      }
+      abortedByClose = form.Run.Aborting();
+    };
+    form.DeleteFiles_Click();
+    const bool closed = c.bySignal || c.answer == kIdYes;
+    EXPECT_EQ(modal.Prompts(), c.prompts);
+    if (modal.boxes.size() > 1) {
+      EXPECT_EQ(modal.boxes[1].style, kMbYesNoQuestion);
+      EXPECT_EQ(modal.boxes[1].title, "Corvane");
+    }
+    EXPECT_EQ(form.isVisible(), !closed);
+    EXPECT_EQ(abortedByClose, closed);
+    EXPECT_FALSE(EntryExists(a));
+    EXPECT_EQ(EntryExists(b), closed);
+  }
 }
 
 TEST_F(DeleteRun, EmptyListsAskThenSayThereIsNothing) {
