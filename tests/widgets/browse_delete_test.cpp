@@ -80,6 +80,34 @@ TEST(BrowseDelete, RemovesATreeOfEmptyFoldersAndOnlyLinksToOutside) {
   EXPECT_EQ(testing::ReadFile(t / "outside/dir/inner"), "inner");
 }
 
+// What was listed before goes only after the usual question, which counts it.
+TEST(BrowseDelete, AsksBeforeDestroyingWhatWasListedBefore) {
+  struct Case {
+    bool folderBefore;
+    int answer;
+    const char* counted;
+  };
+  for (const Case& c :
+       {Case{false, kIdYes, "1 Entry Listed"}, Case{true, kIdNo, "2 Entries Listed"}}) {
+    TempDir t;
+    const std::string keep = t.Write("keep.txt", "k");
+    const std::string junk = t.Write("junk/f", "j");
+    DeleteWindow w;
+    w.form.List1->AddItem(keep);
+    if (c.folderBefore) w.form.List2->AddItem(t.Mkdir("old"));
+    w.modal.folders = {t / "junk"};
+    w.modal.answers = {c.answer};
+    BrowseDeleteClick(w.form);
+    ASSERT_FALSE(w.modal.boxes.empty());
+    EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Delete Confirmation");
+    EXPECT_NE(w.modal.boxes[0].prompt.find(c.counted), std::string::npos)
+        << w.modal.boxes[0].prompt;
+    EXPECT_EQ(EntryExists(keep), c.answer == kIdNo);
+    EXPECT_EQ(EntryExists(junk), c.answer == kIdNo);
+    EXPECT_FALSE(w.form.AutoMode);
+  }
+}
+
 TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
   TempDir t;
   const std::string before = t.Write("listed-before", "x");
