@@ -1,6 +1,7 @@
 #include "shell/hover_button.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -59,6 +60,16 @@ void HoverButton::leaveEvent(QEvent* event) {
   hovered_ = false;
   update();
   QAbstractButton::leaveEvent(event);
+}
+
+void HoverButton::keyPressEvent(QKeyEvent* event) {
+  // Enter and the keypad's Enter click the focused button, as Space does.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == 0) {
+    click();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }
 
 void HoverButton::paintEvent(QPaintEvent*) {

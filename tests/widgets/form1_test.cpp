@@ -127,6 +127,7 @@ TEST(HoverButton, CaptionsFollowAndDisabledButtonsStartNothing) {
   button.setEnabled(false);
   QTest::mouseClick(&button, Qt::LeftButton);
   QTest::keyClick(&button, Qt::Key_Space);
+  QTest::keyClick(&button, Qt::Key_Return);
   QTest::keyClick(&button, Qt::Key_G, Qt::AltModifier);
   button.click();
   QTest::qWait(150);
@@ -134,6 +135,12 @@ TEST(HoverButton, CaptionsFollowAndDisabledButtonsStartNothing) {
   button.setEnabled(true);
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(clicks.count(), 1);
+
+  // Enter and the keypad's Enter click a window's button, as Space does.
+  form.BrowseFolder->setFocus();
+  QTest::keyClick(form.BrowseFolder, Qt::Key_Return);
+  QTest::keyClick(form.BrowseFolder, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(modal.folderRequests.size(), 2u);
 }
 
 TEST(CaptionProgressBar, ShowsCaptionAndPercentWithoutOverflow) {
