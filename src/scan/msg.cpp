@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "shell/window_manager.h"
+
 namespace corvane {
 
 namespace {
@@ -11,6 +13,13 @@ bool HasStackingOrder() {
   static const bool has = QGuiApplication::platformName() != QLatin1String("offscreen") &&
                           QGuiApplication::platformName() != QLatin1String("minimal");
   return has;
+}
+
+// Above Corvane's own windows only: while another program is in front, the
+// wait window stays where the window manager put it, with its main window.
+void RaiseWhileActive(QWidget& window) {
+  QWidget* owner = window.parentWidget();
+  if (HasStackingOrder() && (owner == nullptr || IsActiveWindow(*owner))) window.raise();
 }
 }  // namespace
 
@@ -50,10 +59,14 @@ msg::msg(QWidget* owner)
 
 void msg::Show() {
   Label1->setText(QString::fromLatin1(kWaitThreeDots));
-  if (QScreen* screen = QGuiApplication::primaryScreen())
+  if (QWidget* owner = parentWidget()) {
+    move(owner->frameGeometry().center() - rect().center());
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
+  }
+  if (!isVisible()) SkipTaskbarAndPager(*this);
   show();
-  if (HasStackingOrder()) raise();
+  RaiseWhileActive(*this);
   Timer1->start();
   Timer2->start();
 }
@@ -77,7 +90,7 @@ void msg::Timer1_Timer() {
 
 void msg::Timer2_Timer() {
   // raise() restacks without activating, unlike activateWindow().
-  if (HasStackingOrder() && isVisible()) raise();
+  if (isVisible()) RaiseWhileActive(*this);
 }
 
 }  // namespace corvane

@@ -1,8 +1,9 @@
 #pragma once
 // The small borderless window shown while a folder's directory list is being
-// built. It animates the dots of its message and keeps itself above the other
-// windows, without ever taking the keyboard focus: the main window's Abort
-// button must keep its access key.
+// built, centred over the main window. It animates the dots of its message and
+// keeps itself above Corvane's other windows while Corvane is the active
+// program, without ever taking the keyboard focus: the main window's Abort
+// button must keep its access key. It stays out of the taskbar and the pager.
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>

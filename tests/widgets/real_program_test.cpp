@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/run_command.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -22,18 +23,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ReadFile;
+using testing::RunCommand;
 using testing::TempDir;
-
-// Runs a short command line with a time limit and returns its output.
-std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(("timeout 10 " + command + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[256];
-  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
 
 // A child process that is killed if the test leaves before it has ended.
 class Program {
