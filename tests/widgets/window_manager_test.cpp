@@ -20,9 +20,10 @@ namespace {
 
 using testing::RunCommand;
 
-// The client windows from the bottom of the stacking order to its top.
-std::vector<unsigned long> Stacking() {
-  std::string text = RunCommand("xprop -root _NET_CLIENT_LIST_STACKING");
+// The windows a property of the root window names, in its order (for the
+// stacking list, from the bottom to the top).
+std::vector<unsigned long> RootWindows(const std::string& property) {
+  std::string text = RunCommand("xprop -root " + property);
   std::vector<unsigned long> ids;
   for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2))
     ids.push_back(std::strtoul(text.c_str() + at, nullptr, 16));
@@ -30,9 +31,8 @@ std::vector<unsigned long> Stacking() {
 }
 
 unsigned long ActiveWindow() {
-  std::string text = RunCommand("xprop -root _NET_ACTIVE_WINDOW");
-  size_t at = text.find("0x");
-  return at == std::string::npos ? 0 : std::strtoul(text.c_str() + at, nullptr, 16);
+  std::vector<unsigned long> active = RootWindows("_NET_ACTIVE_WINDOW");
+  return active.empty() ? 0 : active[0];
 }
 
 TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
@@ -74,7 +74,7 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
     // As when the user clicks it: raised, then many ticks.
     RunCommand("xdotool windowraise " + std::to_string(otherId));
     QTest::qWait(300);
-    const std::vector<unsigned long> order = Stacking();
+    const std::vector<unsigned long> order = RootWindows("_NET_CLIENT_LIST_STACKING");
     auto place = [&](unsigned long window) {
       return std::find(order.begin(), order.end(), window) - order.begin();
     };
