@@ -1,5 +1,6 @@
 #include "shred/delete_files_command.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ namespace {
 
 const QString kAbortCaption = QStringLiteral("&Abort");
 const QString kDeleteCaption = QStringLiteral("&Delete Files");
+// Shown from an Abort click until the run has wound down.
+const QString kAbortingCaption = QStringLiteral("Aborting...");
+// How often a long pass lets the window's events through.
+constexpr std::chrono::milliseconds kPumpEvery{50};
 
 void SetFieldsEnabled(Form1& form, bool enabled) {
   form.ShredsAmount->setEnabled(enabled);
@@ -35,16 +40,16 @@ void ResetBar(Form1& form) {
   form.ProgressBar1->setCaptionText(QString());
 }
 
-void Advance(Form1& form) {
-  form.ProgressBar1->setValue(form.ProgressBar1->value() + 1);
+void Advance(Form1& form, int64_t steps = 1) {
+  form.ProgressBar1->setValue(form.ProgressBar1->value() + steps);
 }
 
 // An Abort click: latched in the run until it ends. The controls come back at
 // once, as written, but the window's run state refuses every other command
-// until this run has ended on its abort path.
+// until this run has ended on its abort path; the button says it heard.
 void AbortRequest(Form1& form) {
   SetFieldsEnabled(form, true);
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  form.DeleteFiles->setAllCaptions(kAbortingCaption);
   form.Run.RequestAbort(Command::kDeleteRun);
   SetOtherButtonsEnabled(form, true);
 }
@@ -59,10 +64,10 @@ Checkpoint PumpAndCheck(Form1& form) {
   return Checkpoint::kGoOn;
 }
 
-void AbortPath(Form1& form) {
-  CurrentModal().MessageBox("File Deletion Process Aborted!", kMbStop,
-                            "Corvane - Operation Aborted");
+// `partly` are the files the stop left partly overwritten.
+void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
   SetOtherButtonsEnabled(form, true);
   ResetBar(form);
   SetFieldsEnabled(form, true);
@@ -75,6 +80,7 @@ struct Leftovers {
   std::vector<Survivor> directories;
   std::vector<int64_t> file_rows;
   std::vector<int64_t> directory_rows;
+  std::vector<Survivor> partly;  // what an Abort left partly overwritten
   FileSystemTally fileSystems;
 };
 
@@ -96,6 +102,7 @@ void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
   const std::vector<Survivor>& directories = left.directories;
   const std::vector<ContentAtRisk>& atRisk = left.fileSystems.AtRisk();
   const bool complete = files.empty() && directories.empty();
+  form.DeleteFiles->setAllCaptions(kDeleteCaption);
   if (!complete) {
     CurrentModal().MessageBox(SurvivorsMessage(filesListed, directoriesListed, files, directories),
                               kMbStop, "Corvane - Files Not Deleted");
@@ -106,7 +113,6 @@ void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
     CurrentModal().MessageBox("Operation Completed Successfully!", kMbOk,
                               "Corvane - Files Deleted");
   }
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
   SetOtherButtonsEnabled(form, true);
   SetFieldsEnabled(form, true);
   ResetBar(form);
@@ -143,21 +149,35 @@ Checkpoint Run(Form1& form, Leftovers& left) {
   if (overwrite) {
     for (int64_t index = 0; index < files; ++index) left.fileSystems.Note(form.List1->List(index));
   }
-  ShredRun run(passes, overwrite, [] { CurrentModal().PumpEvents(); });
+  auto last_pump = std::chrono::steady_clock::now();
+  auto pump_now_and_then = [&last_pump] {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_pump < kPumpEvery) return;
+    last_pump = now;
+    CurrentModal().PumpEvents();
+  };
+  ShredRun run(passes, overwrite, pump_now_and_then,
+               [&form] { return form.StopRequested || form.Run.Aborting(); });
   for (int64_t index = 0; index < form.List2->ListCount(); ++index)
     run.ExpectFolder(form.List2->Entry(index));
-  for (int64_t index = 0; index < files; ++index) {
-    // A copy: the list may change under an event pump once Abort was clicked.
-    const ListedEntry file = form.List1->Entry(index);
-    run.StartFile(file);
+  for (int64_t index = 0; index < files;) {
+    // Copies: the list may change under an event pump once Abort was clicked.
+    const int64_t first = index;
+    while (index < files && run.AddFile(form.List1->Entry(index))) ++index;
+    const auto size = static_cast<int64_t>(run.BatchSize());
     for (int64_t pass = 1; pass <= passes; ++pass) {
-      run.FilePass(pass);
-      Advance(form);
-      if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
+      const bool whole = run.BatchPass(pass);
+      if (whole) Advance(form, size);
+      if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) {
+        for (auto& [position, survivor] : run.EndBatch(/*stopped=*/true))
+          left.partly.push_back(std::move(survivor));
+        return c;
+      }
+      last_pump = std::chrono::steady_clock::now();
     }
-    if (std::optional<Survivor> survivor = run.FileOutcome(file)) {
-      left.files.push_back(std::move(*survivor));
-      left.file_rows.push_back(index);
+    for (auto& [position, survivor] : run.EndBatch(/*stopped=*/false)) {
+      left.files.push_back(std::move(survivor));
+      left.file_rows.push_back(first + static_cast<int64_t>(position));
     }
   }
 
@@ -213,7 +233,7 @@ void DeleteFilesClick(Form1& form) {
       Completion(form, filesListed, directoriesListed, left);
       break;
     case Checkpoint::kAbort:
-      AbortPath(form);
+      AbortPath(form, left.partly);
       break;
     case Checkpoint::kStop:
       break;  // the window is closing: leave without a word

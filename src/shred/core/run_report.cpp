@@ -10,6 +10,22 @@ std::string CountPart(int64_t left, int64_t listed, const char* what) {
   return std::to_string(left) + " of " + std::to_string(listed) + " " + what;
 }
 
+// Up to ten entries, one a line, then how many more.
+std::string Named(const std::vector<const std::vector<Survivor>*>& lists) {
+  std::string text;
+  size_t named = 0, total = 0;
+  for (const std::vector<Survivor>* list : lists) {
+    total += list->size();
+    for (const Survivor& survivor : *list) {
+      if (named == kSurvivorsNamed) break;
+      text += "\n" + DisplayForm(survivor.path) + " (" + DescribeReason(survivor) + ")";
+      ++named;
+    }
+  }
+  if (total > named) text += "\n... and " + std::to_string(total - named) + " more";
+  return text;
+}
+
 }  // namespace
 
 std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
@@ -23,17 +39,15 @@ std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
   }
   std::string text = "Some Files Could Not Be Deleted!";
   if (!counts.empty()) text += "\n" + counts + " remain.";
-  size_t named = 0;
-  for (const std::vector<Survivor>* list : {&files, &directories}) {
-    for (const Survivor& survivor : *list) {
-      if (named == kSurvivorsNamed) break;
-      text += "\n" + DisplayForm(survivor.path) + " (" + DescribeReason(survivor) + ")";
-      ++named;
-    }
-  }
-  const size_t total = files.size() + directories.size();
-  if (total > named) text += "\n... and " + std::to_string(total - named) + " more";
-  return text;
+  return text + Named({&files, &directories});
+}
+
+std::string AbortedMessage(const std::vector<Survivor>& partly) {
+  std::string text = "File Deletion Process Aborted!";
+  if (partly.empty()) return text;
+  text += "\n" + std::to_string(partly.size()) +
+          (partly.size() == 1 ? " file was" : " files were") + " partly overwritten and kept:";
+  return text + Named({&partly});
 }
 
 std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {

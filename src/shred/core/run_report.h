@@ -20,6 +20,11 @@ std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
                              const std::vector<Survivor>& files,
                              const std::vector<Survivor>& directories);
 
+// "File Deletion Process Aborted!", then, when the stop left files partly
+// overwritten, a line saying they were kept and up to ten of them, each as
+// "path (partly overwritten)".
+std::string AbortedMessage(const std::vector<Survivor>& partly);
+
 // "Files Deleted, But Their Content May Survive!", a line naming how many
 // files lay on which file system and mount point, and why that matters.
 std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk);

@@ -1,27 +1,32 @@
 #pragma once
-// Destroys one listed file, pass by pass, acting only on the very object that
-// was listed.
+// Destroys listed files, acting only on the very objects that were listed.
 //
-// The file is reached as a name inside an open directory and checked against
+// A file is reached as a name inside an open directory and checked against
 // the identity it had when it was listed, right before each step. With a
 // count above one it is opened once (never through a link, never anything
 // but a regular file) and every pass overwrites, through that one
-// descriptor, every region that holds data with an unpredictable pattern and
-// forces it to the device; holes are left alone, so a sparse file never
-// fills a disk. The last pass truncates the file and removes its name. With
-// a count of one a pass is a plain unlink of the name.
+// descriptor, every region that holds data with an unpredictable pattern;
+// holes are left alone, so a sparse file never fills a disk. After the last
+// pass the file is truncated and its name removed. With a count of one the
+// only step is a plain unlink of the name.
+//
+// The engine writes one pass into one file; making the pass durable is left
+// to the caller (ShredBatch), which waits once for a whole batch of files.
 //
 // A file is kept, with its reason, when it is read-only, is no longer the
 // listed object, has other hard links (its content would live on under them),
 // could not be overwritten, or keeps growing while it is overwritten.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/entry_id.h"
 #include "shred/core/pattern_source.h"
+#include "shred/core/shred_io.h"
 #include "shred/core/survivor.h"
 
 namespace corvane {
@@ -31,60 +36,79 @@ enum class FileState { kInProgress, kGone, kKept };
 // The steps that touch the file system, for a test to act just before one.
 enum class ShredStep { kOpen, kOverwrite, kTruncate, kUnlink, kRemoveFolder };
 
+// One file on its way: where it is, what it must be, how far it got.
+struct ShredFile {
+  std::string path;  // as listed, for the report
+  int dirfd = -1;    // the open directory holding `name`; not owned
+  std::string name;
+  EntryId id;
+  int fd = -1;
+  int64_t size = 0;  // when it was opened
+  FileState state = FileState::kInProgress;
+  SurvivalReason reason = SurvivalReason::kOther;
+  int error = 0;
+  bool touched = false;  // some of its content was overwritten already
+};
+
 class ShredEngine {
  public:
-  // `between_chunks` runs between two chunks of a long overwrite, so that a
-  // window stays alive while a large file is written.
-  explicit ShredEngine(std::function<void()> between_chunks = {});
-  ~ShredEngine();
+  // `between_chunks` runs between two chunks of a long write and between two
+  // files of a batch, so that a window stays alive; `stop` is asked right
+  // after it, and a true answer ends the pass where it stands.
+  explicit ShredEngine(std::function<void()> between_chunks = {}, std::function<bool()> stop = {});
   ShredEngine(const ShredEngine&) = delete;
   ShredEngine& operator=(const ShredEngine&) = delete;
 
   // Runs just before each step; only tests set it.
   std::function<void(ShredStep)> before_step;
+  // Where writes and waits go; only tests change it.
+  void set_io(ShredIo* io) { io_ = io; }
+  ShredIo& io() { return *io_; }
 
-  // Starts on the entry `name` of the open directory `dirfd` (which must stay
-  // open until the file is finished). It must be the object `id`.
-  void Begin(int dirfd, std::string name, EntryId id, int64_t passes, bool overwrite);
-  // Pass `pass`, from 1 to `passes`. Does nothing once the file is finished.
-  FileState Pass(int64_t pass);
-  // Forgets the current file without touching it: later passes do nothing.
-  void Drop();
+  // Checks `file` and opens it for overwriting (a regular file only: anything
+  // else is left closed and just unlinked at the end). A file larger than
+  // `max_size` is neither opened nor changed; false then, true otherwise.
+  bool Open(ShredFile& file, int64_t max_size);
+  // Overwrites the open file once, without waiting for the device. False
+  // when `stop` ended the pass with the file partly overwritten.
+  bool Write(ShredFile& file);
+  // Waits for the file's data to reach the device; keeps it on a failure.
+  void Sync(ShredFile& file);
+  // After the last pass: truncates the file and removes its name.
+  void Finish(ShredFile& file);
+  // Lets the window breathe; true when the caller must stop.
+  bool Breathe();
 
-  FileState state() const { return state_; }
-  // Why the file was kept.
-  SurvivalReason reason() const { return reason_; }
-  int error() const { return error_; }
+  static void Close(ShredFile& file);
+  static void Keep(ShredFile& file, SurvivalReason reason, int error = 0);
 
-  static constexpr size_t kChunkSize = size_t{4} << 20;
+  static constexpr size_t kChunkSize = size_t{1} << 20;
+  // A longer write is paced: at most this much of it waits in memory for the
+  // device, so that the wait at the end of a pass stays short.
+  static constexpr int64_t kInFlight = int64_t{8} << 20;
   // How often a file that grows while it is overwritten is caught up with.
   static constexpr int kGrowthRetries = 3;
 
  private:
-  FileState Keep(SurvivalReason reason, int error = 0);
   // Checks that the name still leads to the listed object; sets the reason.
-  bool NameStillLeadsToIt(struct stat& st);
-  bool OverwritePass();
-  // Overwrites the regions holding data in [from, to). 0 or errno.
-  int OverwriteRange(int64_t from, int64_t to);
-  int WriteRegion(int64_t from, int64_t to);
-  FileState Unlink();
-  void CloseFile();
+  bool NameStillLeadsToIt(ShredFile& file, struct stat& st);
+  // Overwrites the regions holding data in [from, to). 0, errno, or -1 when
+  // stopped.
+  int OverwriteRange(ShredFile& file, int64_t from, int64_t to);
+  int WriteRegion(ShredFile& file, int64_t from, int64_t to);
+  // Waits for the paced write's last chunks; false when stopped.
+  bool Drain(ShredFile& file);
   void Hook(ShredStep step);
 
   std::function<void()> between_chunks_;
+  std::function<bool()> stop_;
   std::unique_ptr<PatternSource> pattern_;
   std::vector<unsigned char> buffer_;
-
-  int dirfd_ = -1;
-  std::string name_;
-  EntryId id_;
-  int64_t passes_ = 0;
-  bool overwrite_ = false;
-  int fd_ = -1;
-  FileState state_ = FileState::kGone;
-  SurvivalReason reason_ = SurvivalReason::kOther;
-  int error_ = 0;
+  ShredIo own_io_;
+  ShredIo* io_ = &own_io_;
+  bool paced_ = false;  // the current write is paced
+  // The paced write's chunks not yet known to be written back, oldest first.
+  std::deque<std::pair<int64_t, int64_t>> in_flight_;
 };
 
 }  // namespace corvane

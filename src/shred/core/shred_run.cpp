@@ -30,8 +30,9 @@ SurvivalReason ReasonOfReach(int error) {
 }
 }  // namespace
 
-ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks)
-    : passes_(passes), overwrite_(overwrite), engine_(std::move(between_chunks)) {
+ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks,
+                   std::function<bool()> stop)
+    : passes_(passes), overwrite_(overwrite), engine_(std::move(between_chunks), std::move(stop)) {
   expect_ = [this](std::string_view path) -> std::optional<EntryId> {
     auto found = folders_.find(path);
     if (found == folders_.end()) return std::nullopt;
@@ -45,31 +46,65 @@ std::optional<SurvivalReason> ShredRun::Reach(const ListedEntry& entry, int& err
   return ReasonOfReach(error);
 }
 
-void ShredRun::StartFile(const ListedEntry& file) {
-  unreachable_.reset();
+bool ShredRun::AddFile(const ListedEntry& file) {
+  if (batch_.Full()) return false;
+  ShredFile added;
+  added.path = file.path;
+  added.id = file.id;
   if (file.id == EntryId{}) {
     // Listed while it could not be read: nothing is done to it. Only the
     // report looks whether something is there now.
-    engine_.Drop();
-    if (EntryExists(file.path)) unreachable_ = Survivor{file.path, SurvivalReason::kChanged, 0};
-    return;
+    if (EntryExists(file.path)) {
+      ShredEngine::Keep(added, SurvivalReason::kChanged);
+    } else {
+      added.state = FileState::kGone;
+    }
+    batch_.AddSettled(std::move(added));
+    return true;
   }
   int error = 0;
   if (std::optional<SurvivalReason> reason = Reach(file, error)) {
-    unreachable_ = Survivor{file.path, *reason, error};
-    engine_.Drop();
-    return;
+    ShredEngine::Keep(added, *reason, error);
+    batch_.AddSettled(std::move(added));
+    return true;
   }
-  engine_.Begin(cursor_.fd(), cursor_.name(), file.id, passes_, overwrite_);
+  added.name = cursor_.name();
+  return batch_.Add(std::move(added), cursor_.fd(), cursor_.info().id, overwrite_ && passes_ > 0);
 }
 
-std::optional<Survivor> ShredRun::FileOutcome(const ListedEntry& file) const {
-  if (unreachable_) return unreachable_;
-  switch (engine_.state()) {
+std::vector<std::pair<size_t, Survivor>> ShredRun::EndBatch(bool stopped) {
+  if (stopped) batch_.Stop();
+  std::vector<std::pair<size_t, Survivor>> left;
+  const std::vector<ShredFile>& files = batch_.files();
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (stopped && files[i].reason != SurvivalReason::kPartlyOverwritten) continue;
+    if (std::optional<Survivor> survivor = OutcomeOf(files[i]))
+      left.emplace_back(i, std::move(*survivor));
+  }
+  batch_.Clear();
+  return left;
+}
+
+void ShredRun::StartFile(const ListedEntry& file) {
+  batch_.Clear();
+  AddFile(file);
+}
+
+FileState ShredRun::FilePass(int64_t pass) {
+  batch_.Pass(pass, passes_);
+  return batch_.files().front().state;
+}
+
+std::optional<Survivor> ShredRun::FileOutcome(const ListedEntry&) const {
+  return OutcomeOf(batch_.files().front());
+}
+
+std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
+  switch (file.state) {
     case FileState::kGone:
       return std::nullopt;
     case FileState::kKept:
-      return Survivor{file.path, engine_.reason(), engine_.error()};
+      return Survivor{file.path, file.reason, file.error};
     case FileState::kInProgress:
       break;  // no pass at all (a count below one)
   }

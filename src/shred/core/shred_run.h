@@ -1,16 +1,19 @@
 #pragma once
 // The file-system side of one Delete run: reaches every listed entry from its
-// anchor through held directory descriptors, destroys files pass by pass with
-// the engine, removes folders, and says why an entry had to stay.
+// anchor through held directory descriptors, destroys files in batches, pass
+// by pass, removes folders, and says why an entry had to stay.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/dir_cursor.h"
 #include "platform/entry_id.h"
+#include "shred/core/shred_batch.h"
 #include "shred/core/shred_engine.h"
 #include "shred/core/survivor.h"
 
@@ -18,15 +21,29 @@ namespace corvane {
 
 class ShredRun {
  public:
-  ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks = {});
+  // `between_chunks` lets the window breathe during a long pass; `stop` is
+  // asked right after it and ends the pass where it stands.
+  ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks = {},
+           std::function<bool()> stop = {});
 
   // The listed folders: a folder on the way to an entry must still be the one
   // that was listed under its path.
   void ExpectFolder(const ListedEntry& folder) { folders_[folder.path] = folder.id; }
 
-  // Starts on a listed file; then FilePass for each pass from 1.
+  // Files go in batches: AddFile until it says no (that file starts the next
+  // batch) or the list ends, BatchPass for each pass from 1, then EndBatch.
+  bool AddFile(const ListedEntry& file);
+  size_t BatchSize() const { return batch_.files().size(); }
+  // False when `stop` ended the pass where it stood.
+  bool BatchPass(int64_t pass) { return batch_.Pass(pass, passes_); }
+  // What stayed of the batch, by position in it, with why; empties the batch.
+  // After a stop only the partly overwritten files are named: the others
+  // were never touched.
+  std::vector<std::pair<size_t, Survivor>> EndBatch(bool stopped);
+
+  // One file alone: StartFile, FilePass for each pass from 1, FileOutcome.
   void StartFile(const ListedEntry& file);
-  FileState FilePass(int64_t pass) { return engine_.Pass(pass); }
+  FileState FilePass(int64_t pass);
   // After the passes: nothing when the file is gone, else why it stayed.
   std::optional<Survivor> FileOutcome(const ListedEntry& file) const;
 
@@ -39,10 +56,12 @@ class ShredRun {
  private:
   // Reaches the folder holding `entry`; 0, or the reason it cannot be reached.
   std::optional<SurvivalReason> Reach(const ListedEntry& entry, int& error);
+  static std::optional<Survivor> OutcomeOf(const ShredFile& file);
 
   int64_t passes_;
   bool overwrite_;
   ShredEngine engine_;
+  ShredBatch batch_{engine_};
   DirCursor cursor_;
   DirCursor::Expect expect_;
   // Looked up by views into the entries' paths, without a copy.
@@ -51,7 +70,6 @@ class ShredRun {
     size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
   };
   std::unordered_map<std::string, EntryId, PathHash, std::equal_to<>> folders_;
-  std::optional<Survivor> unreachable_;  // the current file could not be reached
 };
 
 }  // namespace corvane

@@ -22,6 +22,8 @@ std::string DescribeReason(const Survivor& survivor) {
                  : "could not be overwritten";
     case SurvivalReason::kPermissionDenied:
       return "permission denied";
+    case SurvivalReason::kPartlyOverwritten:
+      return "partly overwritten";
     case SurvivalReason::kOther:
       break;
   }

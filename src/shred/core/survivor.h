@@ -5,14 +5,15 @@
 namespace corvane {
 
 enum class SurvivalReason {
-  kReadOnly,          // owner write permission is off
-  kChanged,           // not the entry that was listed any more
-  kOtherNames,        // more hard links than the listed name
-  kOtherFileSystem,   // a mount point inside the chosen folder
-  kNotEmpty,          // a folder that still holds something
-  kNotOverwritten,    // the content could not be overwritten
-  kPermissionDenied,  // the system refused access
-  kOther,             // any other failure; see `error`
+  kReadOnly,           // owner write permission is off
+  kChanged,            // not the entry that was listed any more
+  kOtherNames,         // more hard links than the listed name
+  kOtherFileSystem,    // a mount point inside the chosen folder
+  kNotEmpty,           // a folder that still holds something
+  kNotOverwritten,     // the content could not be overwritten
+  kPermissionDenied,   // the system refused access
+  kPartlyOverwritten,  // the run stopped while it was being overwritten
+  kOther,              // any other failure; see `error`
 };
 
 struct Survivor {

@@ -1,0 +1,144 @@
+#include "shred/core/shred_batch.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/resource.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+
+namespace corvane {
+
+namespace {
+// File systems whose own sync writes every dirty page and then flushes the
+// device's cache, so that one call per pass does what a sync of each file
+// would. Elsewhere (vfat on a stick, network file systems...) each file is
+// synced on its own.
+bool SyncsWholeFileSystem(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+size_t DescriptorBudget() {
+  struct rlimit limit {};
+  rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+  // A quarter of what the process may hold; the folders' chain holds another.
+  return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 8, 2 * ShredBatch::kMaxFiles));
+}
+}  // namespace
+
+ShredBatch::ShredBatch(ShredEngine& engine)
+    : engine_(engine), descriptor_budget_(DescriptorBudget()) {}
+
+ShredBatch::~ShredBatch() {
+  Clear();
+}
+
+bool ShredBatch::Full() const {
+  return files_.size() >= kMaxFiles || bytes_ >= kMaxBytes || descriptors_ + 2 > descriptor_budget_;
+}
+
+bool ShredBatch::Add(ShredFile file, int dirfd, const EntryId& dir, bool open) {
+  // The folder is held for as long as its file is on its way; files of one
+  // folder share it.
+  const bool new_dir = dirs_.empty() || dirs_.back().first != dir;
+  if (new_dir) {
+    int held = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+    if (held < 0) {
+      ShredEngine::Keep(file, SurvivalReason::kOther, errno);
+      files_.push_back(std::move(file));
+      return true;
+    }
+    dirs_.emplace_back(dir, held);
+    ++descriptors_;
+  }
+  file.dirfd = dirs_.back().second;
+  const int64_t room = files_.empty() ? std::numeric_limits<int64_t>::max() : kMaxBytes;
+  if (open && !engine_.Open(file, room)) {
+    if (new_dir) {
+      ::close(dirs_.back().second);
+      dirs_.pop_back();
+      --descriptors_;
+    }
+    return false;
+  }
+  if (file.fd >= 0) {
+    ++descriptors_;
+    bytes_ += file.size;
+  }
+  files_.push_back(std::move(file));
+  return true;
+}
+
+bool ShredBatch::Pass(int64_t pass, int64_t passes) {
+  bool first = true;
+  for (ShredFile& file : files_) {
+    if (file.state != FileState::kInProgress || file.fd < 0) continue;
+    if (!first && engine_.Breathe()) return false;
+    first = false;
+    if (!engine_.Write(file)) return false;
+  }
+  if (!MakeDurable()) return false;
+  if (pass >= passes) {
+    for (ShredFile& file : files_) engine_.Finish(file);
+  }
+  return true;
+}
+
+bool ShredBatch::MakeDurable() {
+  std::vector<ShredFile*> open;
+  for (ShredFile& file : files_) {
+    if (file.state == FileState::kInProgress && file.fd >= 0) open.push_back(&file);
+  }
+  std::stable_sort(open.begin(), open.end(),
+                   [](const ShredFile* a, const ShredFile* b) { return a->id.dev < b->id.dev; });
+  for (size_t i = 0; i < open.size();) {
+    size_t end = i;
+    while (end < open.size() && open[end]->id.dev == open[i]->id.dev) ++end;
+    if (end - i > 1 && SyncsWholeFileSystem(open[i]->fd) &&
+        engine_.io().SyncFileSystem(open[i]->fd) == 0) {
+      i = end;
+      continue;
+    }
+    // One file at a time: where a file system's own sync is not enough, or
+    // to learn which file its failure was about.
+    for (; i < end; ++i) {
+      if (i > 0 && engine_.Breathe()) return false;
+      engine_.Sync(*open[i]);
+    }
+  }
+  return true;
+}
+
+void ShredBatch::Stop() {
+  for (ShredFile& file : files_) {
+    if (file.state != FileState::kInProgress) continue;
+    if (file.touched) {
+      ShredEngine::Keep(file, SurvivalReason::kPartlyOverwritten);
+    } else {
+      ShredEngine::Close(file);
+    }
+  }
+}
+
+void ShredBatch::Clear() {
+  for (ShredFile& file : files_) ShredEngine::Close(file);
+  for (auto& dir : dirs_) ::close(dir.second);
+  files_.clear();
+  dirs_.clear();
+  bytes_ = 0;
+  descriptors_ = 0;
+}
+
+}  // namespace corvane

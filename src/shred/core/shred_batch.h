@@ -1,0 +1,60 @@
+#pragma once
+// Files destroyed together, pass by pass: pass k goes into every file of the
+// batch, then one wait brings the whole pass to the device, then pass k + 1.
+// Waiting once per pass instead of once per file and pass is what makes many
+// small files fast; waiting at all is what keeps two passes from merging
+// into one write while they are still in memory.
+#include <cstdint>
+#include <vector>
+
+#include "shred/core/shred_engine.h"
+
+namespace corvane {
+
+class ShredBatch {
+ public:
+  // A batch takes up to kMaxFiles files and stops taking more once it holds
+  // kMaxBytes; a larger file goes alone.
+  static constexpr size_t kMaxFiles = 1024;
+  static constexpr int64_t kMaxBytes = int64_t{16} << 20;
+
+  explicit ShredBatch(ShredEngine& engine);
+  ~ShredBatch();
+  ShredBatch(const ShredBatch&) = delete;
+  ShredBatch& operator=(const ShredBatch&) = delete;
+
+  // True when no further file may join.
+  bool Full() const;
+  // Takes `file`, found as `file.name` in `dirfd` (a directory of identity
+  // `dir`, borrowed for this call only), and opens it when `open`. False,
+  // with nothing kept, when the file is too large to join the files already
+  // here: it must start the next batch.
+  bool Add(ShredFile file, int dirfd, const EntryId& dir, bool open);
+  // A file that is settled before it starts (it could not be reached).
+  void AddSettled(ShredFile file) { files_.push_back(std::move(file)); }
+
+  // Pass `pass` of `passes` over every file; after the last one the files are
+  // truncated and unlinked. False when the engine was told to stop: the pass
+  // ends where it stands.
+  bool Pass(int64_t pass, int64_t passes);
+
+  const std::vector<ShredFile>& files() const { return files_; }
+  // After a stop: every file still on its way is closed; those partly
+  // overwritten are kept as such, the others were never touched.
+  void Stop();
+  // Closes everything and forgets the files.
+  void Clear();
+
+ private:
+  // One wait for the pass just written; false when told to stop.
+  bool MakeDurable();
+
+  ShredEngine& engine_;
+  std::vector<ShredFile> files_;
+  std::vector<std::pair<EntryId, int>> dirs_;  // held directories
+  int64_t bytes_ = 0;
+  size_t descriptors_ = 0;
+  size_t descriptor_budget_;
+};
+
+}  // namespace corvane
