@@ -134,7 +134,9 @@ TEST(ShredBatch, AFileChangedMidBatchIsKeptAndTheOthersGo) {
         ASSERT_EQ(::link(b.c_str(), (dir / "other-name").c_str()), 0);
       } else {
         immutable_fd = ::open(b.c_str(), O_RDONLY);
-        int flags = FS_IMMUTABLE_FL;
+        int flags = 0;
+        ::ioctl(immutable_fd, FS_IOC_GETFLAGS, &flags);
+        flags |= FS_IMMUTABLE_FL;
         if (::ioctl(immutable_fd, FS_IOC_SETFLAGS, &flags) != 0) {
           ::close(std::exchange(immutable_fd, -1));
         }
@@ -143,6 +145,8 @@ TEST(ShredBatch, AFileChangedMidBatchIsKeptAndTheOthersGo) {
     auto left = batch.Destroy(paths, 3);
     if (immutable_fd >= 0) {
       int flags = 0;
+      ::ioctl(immutable_fd, FS_IOC_GETFLAGS, &flags);
+      flags &= ~FS_IMMUTABLE_FL;
       ::ioctl(immutable_fd, FS_IOC_SETFLAGS, &flags);
       ::close(immutable_fd);
     } else if (change == Change::kImmutable) {
