@@ -71,7 +71,9 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
       if (ActiveWindow() != otherId) otherId = 0;
     }
     ASSERT_NE(otherId, 0u) << "the other program did not come to the front";
-    // As when the user clicks it: raised, then many ticks.
+    // As when the user clicks it: raised, once a raise decided before it came
+    // to the front has reached the server, then many ticks.
+    QTest::qWait(100);
     RunCommand("xdotool windowraise " + std::to_string(otherId));
     QTest::qWait(300);
     const std::vector<unsigned long> order = RootWindows("_NET_CLIENT_LIST_STACKING");
