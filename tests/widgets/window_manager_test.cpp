@@ -41,6 +41,8 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
   testing::TempDir t;
   t.Mkdir("R/A");
   testing::ScanWindow w;
+  // Asked for, as a window manager still starting up may not focus it itself.
+  w.form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
   w.modal.folders = {t / "R"};
   bool checked = false;
