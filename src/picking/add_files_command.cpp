@@ -5,6 +5,7 @@
 
 #include "picking/core/c_file_dialog.h"
 #include "scan/core/add_backslash.h"
+#include "scan/core/path_gate.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -28,9 +29,15 @@ void AddFilesClick(Form1& form) {
     std::vector<std::string> names;
     int32_t count = 0;
     dialog.ParseMultiFileName(dir, names, count);
+    const GateRules rules = ProgramGateRules();
     for (int32_t i = 0; i < count; ++i) {
       dir = AddBackslash(dir, "/");
-      form.List1->AddItem(dir + names[static_cast<size_t>(i)]);
+      const GateVerdict verdict = PassGate(dir + names[static_cast<size_t>(i)], rules);
+      if (verdict.refusal) {
+        ShowRefusal(verdict);
+      } else {
+        form.List1->AddItem(verdict.path);
+      }
     }
     // The next dialog starts from an empty name box and an empty buffer.
     dialog.setFilename("");

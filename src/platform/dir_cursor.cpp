@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/own_links.h"
+
 namespace corvane {
 
 namespace {
@@ -69,9 +71,11 @@ void DirCursor::Reset() {
 
 int DirCursor::OpenAnchor(const std::string& anchor) {
   Reset();
-  // The anchor is the user's own path: its links are followed.
-  int fd = ::open(anchor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
+  // The anchor is the user's own path: its links are followed, but only those
+  // that root or the user owns.
+  FolderOpening opening = OpenFolderByOwnLinks(anchor, ::getuid(), O_RDONLY);
+  if (opening.fd < 0) return opening.error;
+  int fd = opening.fd;
   Level level{anchor, fd, {}};
   if (int error = InfoOf(fd, level.info); error != 0) {
     ::close(fd);

@@ -63,7 +63,8 @@ class DirCursor {
   // Closes every level.
   void Reset();
 
-  // For a walk. Opens `anchor` (its links followed) as the only level.
+  // For a walk. Opens `anchor` as the only level, following only the links
+  // on the way that root or the user owns (ELOOP for another's).
   int OpenAnchor(const std::string& anchor);
   // Opens the subdirectory `name` of the current level as the new current
   // level. A mount root is refused with EXDEV (`info` still describes it)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/modal.h"
+#include "platform/paths.h"
 
 namespace corvane {
 
@@ -50,7 +51,7 @@ FileRequest RequestFromRecord(const OPENFILENAME& ofn, bool save) {
 bool SplitPath(const std::string& path, std::string& dir, std::string& name) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash + 1 == path.size()) return false;
-  dir = slash == 0 ? "/" : path.substr(0, slash);
+  dir = ParentFolder(path);
   name = path.substr(slash + 1);
   return true;
 }

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "platform/entry_id.h"
+
 namespace corvane {
 
 namespace {
@@ -99,10 +101,12 @@ std::string ExecutableDirectory() {
   ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return ".";
   buffer.resize(static_cast<size_t>(n));
-  size_t slash = buffer.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return buffer.substr(0, slash);
+  return ParentFolder(buffer);
+}
+
+std::string ParentFolder(const std::string& path) {
+  const uint32_t length = ParentLength(path);
+  return length == 0 ? "." : path.substr(0, length);
 }
 
 }  // namespace corvane

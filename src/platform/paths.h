@@ -16,6 +16,10 @@ std::string DisplayForm(const std::string& bytes);
 // display form. Returns the input unchanged when nothing better is found.
 std::string ResolveDisplayPath(const std::string& display);
 
+// The folder that holds `path`'s last component: "/a" for "/a/b", "/" for
+// "/a", "." for a bare name. Trailing and doubled separators are ignored.
+std::string ParentFolder(const std::string& path);
+
 // The directory that holds the running executable, as the system reports it.
 std::string ExecutableDirectory();
 

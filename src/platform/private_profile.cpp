@@ -7,14 +7,19 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 #include <random>
+#include <thread>
+
+#include "platform/paths.h"
 
 namespace corvane {
 
 namespace {
 
 ProfileRenameHook g_renameHook = nullptr;
+ProfileSyncCall g_sync = &::fsync;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
@@ -234,31 +239,56 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// An exclusive lock on the regular file at `path`, when there is one, held
-// while this lives, so that two programs writing settings take turns. A file
-// replaced while we waited for it is locked afresh.
+// An exclusive lock shared by every writer of the settings file, held while
+// this lives, so that two programs writing settings take turns. It is taken on
+// the folder that holds the file, which stays the same while the file itself
+// is replaced at every write and may not exist yet; only where that folder
+// cannot be opened is the file itself locked. Waits while another holds it,
+// for a few seconds at most: a write never goes on unlocked.
 class FileLock {
  public:
   explicit FileLock(const std::string& path) {
-    for (int attempt = 0; attempt < 10; ++attempt) {
-      fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-      if (fd_ < 0) return;
-      struct stat locked {};
-      struct stat current {};
-      if (::fstat(fd_, &locked) == 0 && S_ISREG(locked.st_mode) && ::flock(fd_, LOCK_EX) == 0 &&
-          ::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))
-        return;
-      ::close(fd_);
-      fd_ = -1;
-    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const std::string folder = ParentFolder(path);
+    while (!Try(folder, path) && errno == EWOULDBLOCK &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  ~FileLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~FileLock() { Release(); }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
+  bool Held() const { return fd_ >= 0; }
+
  private:
+  // One attempt; on failure errno is EWOULDBLOCK when another may hold it.
+  bool Try(const std::string& folder, const std::string& path) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool onFile = fd_ < 0;
+    if (onFile) fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    struct stat locked {};
+    struct stat current {};
+    bool held = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    // A file replaced while we locked it is locked afresh at the next try.
+    if (held && onFile &&
+        !(::fstat(fd_, &locked) == 0 && S_ISREG(locked.st_mode) &&
+          ::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))) {
+      held = false;
+      errno = EWOULDBLOCK;
+    }
+    if (!held) Release();
+    return held;
+  }
+
+  void Release() {
+    if (fd_ < 0) return;
+    const int saved = errno;
+    ::close(fd_);
+    errno = saved;
+    fd_ = -1;
+  }
+
   int fd_ = -1;
 };
 
@@ -273,7 +303,7 @@ bool OverwriteInPlace(const std::string& path, const std::string& content, const
   struct stat now {};
   bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && SameFile(now, old);
   ok = ok && WriteAll(fd, content) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
-       ::fsync(fd) == 0;
+       g_sync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   return ok;
 }
@@ -281,9 +311,8 @@ bool OverwriteInPlace(const std::string& path, const std::string& content, const
 // Replaces the file at `path` with `content` in one step. `old` describes the
 // file being replaced, when there is one.
 bool ReplaceFile(const std::string& path, const std::string& content, const struct stat* old) {
+  std::string directory = ParentFolder(path);
   size_t slash = path.rfind('/');
-  std::string directory =
-      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string tempPath;
   int fd = CreateTemporary(directory, base, tempPath);
@@ -299,7 +328,7 @@ bool ReplaceFile(const std::string& path, const std::string& content, const stru
     if (ok && ::fstat(fd, &mine) == 0 && (mine.st_uid != old->st_uid || mine.st_gid != old->st_gid))
       (void)::fchown(fd, old->st_uid, old->st_gid);
   }
-  ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+  ok = ok && WriteAll(fd, content) && g_sync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && g_renameHook != nullptr) ok = g_renameHook(tempPath);
   if (ok) ok = ::rename(tempPath.c_str(), path.c_str()) == 0;
@@ -356,6 +385,7 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
                               const std::string& value, const std::string& path) {
   if (path.empty() || !Writable(section, key, value)) return 0;
   FileLock lock(path);
+  if (!lock.Held()) return 0;
   FileRead file = ReadRegularFile(path, kProfileSizeLimit);
   if (file.state == FileState::Unusable || file.tooLarge) return 0;
   bool exists = file.state == FileState::Regular;
@@ -368,6 +398,10 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
 
 void SetProfileRenameHookForTesting(ProfileRenameHook hook) {
   g_renameHook = hook;
+}
+
+void SetProfileSyncForTesting(ProfileSyncCall sync) {
+  g_sync = sync != nullptr ? sync : &::fsync;
 }
 
 }  // namespace corvane

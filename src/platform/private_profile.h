@@ -29,9 +29,11 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 // same directory, flushed to disk, renamed over it, permissions kept), so it is
 // never left half written; only where the directory refuses new files is an
 // existing file rewritten in place instead. Writers of the same file take
-// turns (an exclusive lock on it). Returns non-zero on success, 0 when nothing was
+// turns (an exclusive lock on its folder); a write that cannot get the lock
+// within a few seconds writes nothing. Returns non-zero on success, 0 when nothing was
 // written: the path is not a regular file, is read-only, is too large, the
-// directory refuses, or a name or value holds a line break or NUL (or would
+// directory refuses, the file could not be flushed to disk, the lock was not
+// had, or a name or value holds a line break or NUL (or would
 // not read back as given).
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
@@ -44,5 +46,9 @@ size_t Utf8CharCount(std::string_view text);
 // the process inside it leaves things as a crash at that point would.
 using ProfileRenameHook = bool (*)(const std::string& tempPath);
 void SetProfileRenameHookForTesting(ProfileRenameHook hook);
+
+// For tests: stands in for fsync on the settings file; nullptr restores it.
+using ProfileSyncCall = int (*)(int fd);
+void SetProfileSyncForTesting(ProfileSyncCall sync);
 
 }  // namespace corvane

@@ -1,14 +1,10 @@
 #include "scan/browse_folder_command.h"
 
-#include "platform/attributes.h"
-#include "platform/file_ops.h"
 #include "platform/modal.h"
-#include "platform/paths.h"
 #include "scan/core/directory_walk.h"
-#include "scan/core/folder_refusal.h"
+#include "scan/core/path_gate.h"
 #include "scan/core/tree_walk.h"
 #include "scan/msg.h"
-#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -25,13 +21,6 @@ void SetAllCaptions(HoverButton* button, const char* caption) {
 msg& WaitWindowOf(Form1& form) {
   if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>(&form);
   return *form.WaitWindow;
-}
-
-// The folder that holds `path`, "/" for an entry of the root.
-std::string ParentFolder(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 void CloseWaitWindow(Form1& form) {
@@ -129,23 +118,18 @@ BrowseOutcome BrowseFolderClick(Form1& form) {
   if (form.Run.Running()) return BrowseOutcome::Busy;
   std::string folder;
   if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
-  std::vector<std::string> programFolders{ExecutableDirectory()};
-  if (!IniPath.empty()) programFolders.push_back(ParentFolder(IniPath));
-  if (std::optional<std::string> reason =
-          FolderRefusalReason(folder, HomeFolder(), programFolders)) {
-    CurrentModal().MessageBox(
-        "This Folder Cannot Be Destroyed!\n" + DisplayForm(folder) + "\n" + *reason, kMbStop,
-        "Corvane - Folder Refused");
-    return CloseIfStopping(form, BrowseOutcome::Refused);
-  }
   return ListFolder(form, folder);
 }
 
-BrowseOutcome ListFolder(Form1& form, const std::string& folder) {
+BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   if (form.StopRequested) return CloseIfStopping(form, BrowseOutcome::Stopped);
-  // Below the chosen folder nothing is ever followed, and the folder itself
-  // must be a real one, not a link to somewhere else.
-  if (IsSymbolicLink(folder)) return BrowseOutcome::Refused;
+  if (form.Run.Running()) return BrowseOutcome::Busy;
+  const GateVerdict verdict = PassGate(chosen, ProgramGateRules(), true);
+  if (verdict.refusal) {
+    ShowRefusal(verdict, true);
+    return CloseIfStopping(form, BrowseOutcome::Refused);
+  }
+  const std::string& folder = verdict.path;
   if (!form.Run.Start(Command::kFolderScan)) return BrowseOutcome::Busy;
   RunScope scope(form.Run, Command::kFolderScan);
 

@@ -18,14 +18,14 @@ enum class BrowseOutcome {
 
 // Lists a chosen folder: its directories into List2 (parents first, level by
 // level), its files matching FileSpecific into List1. While it runs, the same
-// button reads "&Abort" and a click on it asks the scan to stop. A folder that
-// must not be destroyed (see scan/core/folder_refusal.h) is refused with a
-// message, and nothing is listed.
+// button reads "&Abort" and a click on it asks the scan to stop.
 BrowseOutcome BrowseFolderClick(Form1& form);
 
 // The scan proper, on a folder already chosen: what a click does after the
 // folder choice. Also used for folders handed over on the command line or
-// dropped on the list. Starts nothing (Busy) while another command runs.
-BrowseOutcome ListFolder(Form1& form, const std::string& folder);
+// dropped on the list. Starts nothing (Busy) while another command runs. The
+// folder passes the gate first (scan/core/path_gate.h): a folder that must
+// not be destroyed is refused with a message, and nothing is listed.
+BrowseOutcome ListFolder(Form1& form, const std::string& chosen);
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // The rules behind the commands' safety: one run at a time with a latched
 // Abort, refused folders, the closing report's words, file-system kinds.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -8,7 +9,8 @@
 #include <cerrno>
 
 #include "platform/file_system_kind.h"
-#include "scan/core/folder_refusal.h"
+#include "platform/home_folder.h"
+#include "scan/core/path_gate.h"
 #include "shell/core/run_state.h"
 #include "shred/core/run_report.h"
 #include "support/temp_dir.h"
@@ -16,6 +18,7 @@
 namespace corvane {
 namespace {
 
+using testing::ForeignSymlink;
 using testing::HomeAt;
 using testing::TempDir;
 
@@ -40,32 +43,92 @@ TEST(RunState, OneRunAtATimeAndTheAbortStaysWithItsRun) {
   EXPECT_FALSE(run.Running());
 }
 
-TEST(FolderRefusal, RefusesTheRootHomeProgramFoldersTheirHoldersAndLinks) {
+TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   TempDir t;
-  HomeAt home(t.Mkdir("home"));
   const std::string program = t.Mkdir("opt/corvane/bin");
   const std::string settings = t.Mkdir("config/corvane");
-  const std::vector<std::string> programFolders{program, settings};
-  auto reason = [&](const std::string& chosen) {
-    return FolderRefusalReason(chosen, HomeFolder(), programFolders);
-  };
-  ASSERT_EQ(HomeFolder(), t / "home");
+  t.Mkdir("victim/ssh");
+  t.Mkdir("ww/real");
+  t.Write("sys/class/net/lo/ifalias", "");
+  t.Mkdir("target\xff");
+  t.Mkdir("target\xEF\xBF\xBD");
   ASSERT_EQ(::symlink((t / "home").c_str(), (t / "link").c_str()), 0);
+  ASSERT_EQ(::symlink((t / "victim").c_str(), (t / "mine").c_str()), 0);
+  GateRules rules;
+  // Not root: the link is ours, and the gate is told another user runs it.
+  rules.user = ForeignSymlink(t / "victim", t / "ww/att") ? ::getuid() : ::getuid() + 1;
+  rules.homes = {t.Mkdir("home"), t.Mkdir("account")};
+  rules.programFolders = {program, settings};
+  const std::string pseudo = t / "sys";
+  rules.fileSystemName = [&](int fd) {
+    std::string at(4096, '\0');
+    at.resize(static_cast<size_t>(std::max<ssize_t>(
+        0, ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), at.data(), at.size()))));
+    return at.rfind(pseudo, 0) == 0 ? "sysfs" : "ext4";
+  };
 
-  EXPECT_EQ(reason("/"), "It is the root of the file system.");
-  EXPECT_EQ(reason(t / "opt/../home/"), "It is your home folder.");  // identity, not spelling
-  EXPECT_EQ(reason(t / "link"), "It is a symbolic link, not a folder of its own.");
-  EXPECT_EQ(reason(program), "It is the folder of Corvane and its settings.");
-  EXPECT_EQ(reason(settings), "It is the folder of Corvane and its settings.");
-  EXPECT_EQ(reason(t / "opt"), "It holds the folder of Corvane and its settings.");
-  EXPECT_EQ(reason(t.path()), "It holds the folder of Corvane and its settings.");
-  EXPECT_EQ(reason(t / "config"), "It holds the folder of Corvane and its settings.");
+  const std::string holds = "It holds the folder of Corvane and its settings.";
+  const std::string own = "It is the folder of Corvane and its settings.";
+  const std::string home = "It is your home folder.";
+  const struct {
+    std::string path;
+    bool folderWanted;
+    std::optional<std::string> refusal;
+    GateKind kind;
+  } cases[] = {
+      {"/", true, "It is the root of the file system.", GateKind::kFolder},
+      {"//./tmp/..", false, "It is the root of the file system.", GateKind::kFolder},
+      {t / "opt/../home/", true, home, GateKind::kFolder},
+      {t / "home/x/..", false, home, GateKind::kFolder},  // x need not exist
+      {t / "account", true, home, GateKind::kFolder},
+      {t / "link", true, "It is a symbolic link, not a folder of its own.", GateKind::kFile},
+      {t / "link", false, std::nullopt, GateKind::kFile},  // listed as the link alone
+      {program, true, own, GateKind::kFolder},
+      {settings + "//", false, own, GateKind::kFolder},
+      {t / "opt", true, holds, GateKind::kFolder},
+      {t.path(), true, holds, GateKind::kFolder},
+      {t / "config", false, holds, GateKind::kFolder},
+      {t / "sys/class/net/lo/ifalias", false,
+       "It lies on sysfs, a file system the kernel makes up, which holds no files to destroy.",
+       GateKind::kFile},
+      {t / "ww/att/ssh", true,
+       "It lies behind the symbolic link " + t / "ww/att" + ", which belongs to another user.",
+       GateKind::kFolder},
+      {t / "target\xEF\xBF\xBD", true,
+       "Another entry in its folder shows the same name (target\xEF\xBF\xBD), so which one was "
+       "picked cannot be told.",
+       GateKind::kMissing},
+      {t / "mine/ssh", true, std::nullopt, GateKind::kFolder},  // the user's own link
+      {t.Mkdir("home/old-project"), true, std::nullopt, GateKind::kFolder},
+      {t / "opt/corvane/../other/.", false, std::nullopt, GateKind::kMissing},
+      {t / "ww/real", true, std::nullopt, GateKind::kFolder},
+  };
+  for (const auto& c : cases) {
+    GateVerdict verdict = PassGate(c.path, rules, c.folderWanted);
+    EXPECT_EQ(verdict.refusal, c.refusal) << c.path;
+    EXPECT_EQ(verdict.kind, c.kind) << c.path;
+  }
+  EXPECT_EQ(PassGate(t / "ww/./real//", rules).path, t / "ww/real");
+}
 
-  // A folder inside home, a sibling of the program's folder, and a path that
-  // is not there are allowed.
-  EXPECT_EQ(reason(t.Mkdir("home/old-project")), std::nullopt);
-  EXPECT_EQ(reason(t.Mkdir("opt/other")), std::nullopt);
-  EXPECT_EQ(reason(t / "missing"), std::nullopt);
+TEST(PathGate, NormalisesBySpellingAlone) {
+  for (auto [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"/a//b/./c/", "/a/b/c"}, {"/a/b/../../..", "/"}, {"a/../../b", "../b"}, {"./", "."}})
+    EXPECT_EQ(NormalPath(in), out) << in;
+}
+
+TEST(HomeFolder, AnAbsoluteHomeElseTheAccountsAndBothCount) {
+  const struct passwd* account = ::getpwuid(::getuid());
+  ASSERT_NE(account, nullptr);
+  const std::string accountHome = account->pw_dir;
+  for (const std::string& value : {std::string("relative/home"), std::string()}) {
+    HomeAt home(value);
+    EXPECT_EQ(HomeFolder(), accountHome) << value;
+    EXPECT_EQ(HomeFolders(), std::vector<std::string>{accountHome}) << value;
+  }
+  HomeAt home("/elsewhere");
+  EXPECT_EQ(HomeFolder(), "/elsewhere");
+  EXPECT_EQ(HomeFolders(), (std::vector<std::string>{"/elsewhere", accountHome}));
 }
 
 TEST(RunReport, NamesUpToTenSurvivorsWithTheirReasons) {

@@ -127,6 +127,17 @@ TEST(ListedDestruction, HardLinksAndSymlinkedFoldersStayOutside) {
   // Its ancestors may be links: the user chose that path.
   t.Write("outside/inner/f", "x");
   EXPECT_EQ(Walk(link + "/inner").files.size(), 1u);
+
+  // But not through a link another user owns, neither when listing nor when
+  // the run comes back: here the chosen folder's parent is moved after the
+  // listing and another user's link to it put in its place.
+  t.Write("mine/inner/f", "mine");
+  TreeListing listed = Walk(t / "mine/inner");
+  ASSERT_EQ(::rename((t / "mine").c_str(), (t / "moved").c_str()), 0);
+  if (!testing::ForeignSymlink(t / "moved", t / "mine")) return;
+  EXPECT_EQ(Walk(t / "mine/inner").refusal, WalkRefusal::kUnreadable);
+  EXPECT_EQ(Destroy(listed, 1).size(), 2u);
+  EXPECT_EQ(ReadFile(t / "moved/inner/f"), "mine");
 }
 
 TEST(ListedDestruction, OtherMountsAreListedButNeverEntered) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -215,6 +216,51 @@ TEST(PrivateProfile, AnInterruptedWriteLeavesTheOldFileWhole) {
   struct stat st {};
   ASSERT_EQ(::stat(ini.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+int FailingSync(int) {
+  errno = EIO;
+  return -1;
+}
+
+TEST(PrivateProfile, AFailedFlushWritesNothing) {
+  TempDir dir;
+  std::string ini = dir.Write("corvane.ini", "[S]\nk=old\n");
+  SetProfileSyncForTesting(&FailingSync);
+  EXPECT_EQ(WritePrivateProfileString("S", "k", "new", ini), 0);
+  SetProfileSyncForTesting(nullptr);
+  EXPECT_EQ(ReadFile(ini), "[S]\nk=old\n");
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"corvane.ini"});
+}
+
+// Each writer replaces the file; without a lock that outlives the
+// replacements, one writer's key is lost in the other's new file.
+TEST(PrivateProfile, TwoProgramsWritingAtOnceLoseNoKey) {
+  TempDir dir;
+  const std::string ini = dir / "corvane.ini";
+  constexpr int kKeys = 100;
+  auto key = [](int writer, int k) {
+    return "w" + std::to_string(writer) + "k" + std::to_string(k);
+  };
+  std::vector<pid_t> writers;
+  for (int writer = 0; writer < 2; ++writer) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      for (int k = 0; k < kKeys; ++k)
+        if (WritePrivateProfileString("S", key(writer, k), "v", ini) == 0) ::_exit(1);
+      ::_exit(0);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+  }
+  int lost = 0;
+  for (int writer = 0; writer < 2; ++writer)
+    for (int k = 0; k < kKeys; ++k) lost += Get(ini, "S", key(writer, k)) != "v";
+  EXPECT_EQ(lost, 0);
 }
 
 TEST(PrivateProfile, SurvivesBinaryHugeAndOddFiles) {

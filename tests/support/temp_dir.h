@@ -69,6 +69,14 @@ struct HomeAt {
   ~HomeAt() { ::setenv("HOME", saved.c_str(), 1); }
 };
 
+// Makes the symbolic link `link` -> `target` belong to another user (nobody).
+// False when that needs root and the tests do not run as root; the link is
+// then the caller's own.
+inline bool ForeignSymlink(const std::string& target, const std::string& link) {
+  if (::symlink(target.c_str(), link.c_str()) != 0) std::abort();
+  return ::geteuid() == 0 && ::lchown(link.c_str(), 65534, 65534) == 0;
+}
+
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

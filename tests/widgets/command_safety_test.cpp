@@ -31,6 +31,7 @@
 namespace corvane {
 namespace {
 
+using testing::ForeignSymlink;
 using testing::HomeAt;
 using testing::ReadFile;
 using testing::ScanWindow;
@@ -99,22 +100,34 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideThePump) {
   EXPECT_EQ(ReadFile(folder), "folder content");
 }
 
+// Through the chooser and Browse & Delete. The root and the program's own
+// folders are checked through the gate alone (tests/core), so that no test
+// ever aims a destroy command at them.
 TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
   TempDir t;
   HomeAt home(t.Mkdir("home"));
   const std::string keep = t.Write("home/keep", "keep");
+  const std::string key = t.Write("victim/ssh/id", "key");
+  t.Write("target\xff/f", "nobody's");
+  t.Write("target\xEF\xBF\xBD/f", "root's");
   ASSERT_EQ(::symlink((t / "home").c_str(), (t / "link").c_str()), 0);
-  const std::string program = ExecutableDirectory();
-  const std::string above = std::filesystem::path(program).parent_path();
-  for (const std::string& chosen : {t / "home", std::string("/"), t / "link", program, above}) {
+  const bool foreign = ForeignSymlink(t / "victim", t / "att");
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {t / "home", t / "home\nIt is your home folder."},
+      {t / "home/sub/..", t / "home\nIt is your home folder."},
+      {t / "link", t / "link\nIt is a symbolic link, not a folder of its own."},
+      {t / "target\xEF\xBF\xBD",
+       t / "target\xEF\xBF\xBD\nAnother entry in its folder shows the same name"},
+      {foreign ? t / "att/ssh" : t / "link",
+       foreign ? t / "att/ssh\nIt lies behind the symbolic link " + t / "att"
+               : t / "link\nIt is a symbolic link"}};
+  for (const auto& [chosen, shown] : cases) {
     ScanWindow w;
     w.form.List1->AddItem("listed-before");
     w.modal.folders = {chosen};
     BrowseDeleteClick(w.form);
     ASSERT_EQ(w.modal.boxes.size(), 1u) << chosen;
-    EXPECT_EQ(
-        w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + chosen + "\nIt ", 0),
-        0u)
+    EXPECT_EQ(w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + shown, 0), 0u)
         << w.modal.boxes[0].prompt;
     EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Folder Refused");
     EXPECT_EQ(w.modal.boxes[0].style, kMbStop);
@@ -123,6 +136,9 @@ TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
     EXPECT_EQ(w.form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   }
   EXPECT_EQ(ReadFile(keep), "keep");
+  EXPECT_EQ(ReadFile(key), "key");
+  EXPECT_EQ(ReadFile(t / "target\xff/f"), "nobody's");
+  EXPECT_EQ(ReadFile(t / "target\xEF\xBF\xBD/f"), "root's");
 
   // A folder inside home still goes, with no question in Auto mode.
   const std::string old = t.Mkdir("home/old-project");

@@ -1,4 +1,6 @@
 // Files and folders handed over on the command line or dropped on the list.
+#include "picking/handed_paths.h"
+
 #include <gtest/gtest.h>
 
 #include <QDragEnterEvent>
@@ -13,6 +15,8 @@
 namespace corvane {
 namespace {
 
+using testing::ForeignSymlink;
+using testing::HomeAt;
 using testing::ScanWindow;
 using testing::TempDir;
 
@@ -87,6 +91,45 @@ TEST(ListDrop, AddsFilesListsFoldersAndRefusesWhileACommandRuns) {
   EXPECT_FALSE(Drop(form, UrlData({plainUrl})));
   EXPECT_EQ(form.List1->ListCount(), 1);
   form.Run.Finish(Command::kDeleteRun);
+}
+
+// The command line (and a file manager's action, which hands paths the same
+// way), a drop and the file dialog pass the gate the chooser passes.
+TEST(HandedPaths, EveryDoorRefusesWhatTheChooserRefuses) {
+  TempDir t;
+  HomeAt home(t.Mkdir("home"));
+  const std::string keep = t.Write("home/keep.txt", "");
+  const std::string secret = t / "att/secret.txt";
+  t.Write("victim/secret.txt", "");
+  const bool foreign = ForeignSymlink(t / "victim", t / "att");
+  const std::string homeRefused =
+      "This Folder Cannot Be Destroyed!\n" + t / "home" + "\nIt is your home folder.";
+  const std::string linkRefused = "This File Cannot Be Destroyed!\n" + secret +
+                                  "\nIt lies behind the symbolic link " + t / "att" +
+                                  ", which belongs to another user.";
+  std::vector<std::string> prompts{homeRefused, homeRefused};
+  std::vector<std::string> listed{keep};
+  (foreign ? prompts : listed).push_back(foreign ? linkRefused : secret);
+
+  ScanWindow w;
+  AddHandedPaths(w.form, {t / "home", t / "home/x/..", keep, secret});
+  EXPECT_EQ(w.modal.Prompts(), prompts);
+  EXPECT_EQ(w.Entries(w.form.List1), listed);
+  EXPECT_EQ(w.form.List2->ListCount(), 0);
+
+  ScanWindow dropped;
+  EXPECT_TRUE(
+      Drop(dropped.form, UrlData({QUrl::fromLocalFile(QString::fromStdString(t / "home"))})));
+  EXPECT_EQ(dropped.modal.Prompts(), std::vector<std::string>{homeRefused});
+  EXPECT_EQ(dropped.form.List2->ListCount(), 0);
+
+  if (!foreign) return;
+  ScanWindow picked;
+  picked.modal.files = {FileAnswer{true, {secret}, 1}};
+  picked.form.Form_Load();
+  picked.form.AddFiles->click();
+  EXPECT_EQ(picked.modal.Prompts(), std::vector<std::string>{linkRefused});
+  EXPECT_EQ(picked.form.List1->ListCount(), 0);
 }
 
 }  // namespace

@@ -1,26 +1,20 @@
 #include "shell/core/settings_location.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "platform/home_folder.h"
+
 namespace corvane {
 
 namespace {
 
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home == '/') return home;
-  const struct passwd* user = ::getpwuid(::getuid());
-  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
-}
-
 std::string ConfigurationDirectory() {
   // A relative XDG_CONFIG_HOME is invalid and ignored.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  return xdg != nullptr && *xdg == '/' ? xdg : HomeDirectory() + "/.config";
+  return xdg != nullptr && *xdg == '/' ? xdg : HomeFolder() + "/.config";
 }
 
 // Creates `path` and its missing parents, private to the user.

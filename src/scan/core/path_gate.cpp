@@ -1,0 +1,214 @@
+#include "scan/core/path_gate.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/entry_id.h"
+#include "platform/home_folder.h"
+#include "platform/modal.h"
+#include "platform/own_links.h"
+#include "platform/paths.h"
+#include "shell/core/module1.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";
+
+// File systems the kernel makes up: their entries are switches and views of
+// its state, with no stored content to destroy.
+constexpr const char* kPseudoFileSystems[] = {
+    "proc",       "sysfs",      "devtmpfs",    "devpts",  "cgroup",       "cgroup2",  "debugfs",
+    "tracefs",    "securityfs", "configfs",    "bpf",     "pstore",       "efivarfs", "mqueue",
+    "hugetlbfs",  "autofs",     "binfmt_misc", "fusectl", "selinuxfs",    "smackfs",  "nsfs",
+    "rpc_pipefs", "nfsd",       "pipefs",      "sockfs",  "anon_inodefs", "rdt",      "resctrl"};
+
+bool IsPseudo(const std::string& name) {
+  return std::any_of(std::begin(kPseudoFileSystems), std::end(kPseudoFileSystems),
+                     [&](const char* pseudo) { return name == pseudo; });
+}
+
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> parts;
+  std::istringstream in(path);
+  for (std::string part; std::getline(in, part, '/');)
+    if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::optional<EntryId> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return IdOf(st);
+}
+
+// True when `folder` is `target` or one of the folders above it: walks up from
+// `folder` through ".." until the root, whose ".." is itself.
+bool IsOrHolds(const EntryId& target, const std::string& folder) {
+  std::string path = folder;
+  std::optional<EntryId> current = IdentityOf(path);
+  for (int depth = 0; current && depth < 4096; ++depth) {
+    if (*current == target) return true;
+    path += "/..";
+    std::optional<EntryId> parent = IdentityOf(path);
+    if (!parent || *parent == *current) return false;  // the root
+    current = parent;
+  }
+  return false;
+}
+
+// True when another entry of `folder` shows the same as `name`. Only a name
+// that is not valid text can: it shows with replacement characters.
+bool LooksLikeAnother(const std::string& folder, const std::string& name) {
+  const std::string shown = DisplayForm(name);
+  if (shown.find(kReplacement) == std::string::npos) return false;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  bool found = false;
+  while (struct dirent* e = ::readdir(dir)) {
+    if (e->d_name != name && DisplayForm(e->d_name) == shown) found = true;
+  }
+  ::closedir(dir);
+  return found;
+}
+
+std::optional<std::string> LookAlikeRefusal(const std::string& path) {
+  std::string folder = path[0] == '/' ? "/" : ".";
+  for (const std::string& part : Components(path)) {
+    if (LooksLikeAnother(folder, part))
+      return "Another entry in its folder shows the same name (" + DisplayForm(part) +
+             "), so which one was picked cannot be told.";
+    folder = folder == "/" ? "/" + part : folder + "/" + part;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> IdentityRefusal(const EntryId& id, const GateRules& rules) {
+  if (id == IdentityOf("/")) return "It is the root of the file system.";
+  for (const std::string& home : rules.homes)
+    if (id == IdentityOf(home)) return "It is your home folder.";
+  for (const std::string& folder : rules.programFolders) {
+    if (id == IdentityOf(folder)) return "It is the folder of Corvane and its settings.";
+    if (IsOrHolds(id, folder)) return "It holds the folder of Corvane and its settings.";
+  }
+  return std::nullopt;
+}
+
+// The verdict on the last component `name` of the folder open at `parent`.
+void Judge(int parent, const std::string& name, const GateRules& rules, bool folderWanted,
+           GateVerdict& verdict) {
+  struct stat st {};
+  const bool root = name.empty();
+  if ((root ? ::fstat(parent, &st) : ::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW)) !=
+      0)
+    return;  // missing: nothing there to protect
+  verdict.kind = S_ISDIR(st.st_mode) ? GateKind::kFolder : GateKind::kFile;
+  if (folderWanted && verdict.kind != GateKind::kFolder) {
+    verdict.refusal = S_ISLNK(st.st_mode) ? "It is a symbolic link, not a folder of its own."
+                                          : "It is not a folder.";
+    return;
+  }
+  if ((verdict.refusal = IdentityRefusal(IdOf(st), rules))) return;
+  // A link is destroyed as itself: what matters is where the link lies.
+  int fd = root || S_ISLNK(st.st_mode)
+               ? ::dup(parent)
+               : ::openat(parent, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  std::string type = rules.fileSystemName ? rules.fileSystemName(fd) : std::string();
+  ::close(fd);
+  if (IsPseudo(type))
+    verdict.refusal = "It lies on " + type + ", a file system the kernel makes up, which holds " +
+                      "no files to destroy.";
+}
+
+}  // namespace
+
+GateRules ProgramGateRules() {
+  GateRules rules;
+  rules.homes = HomeFolders();
+  rules.programFolders.push_back(ExecutableDirectory());
+  if (!IniPath.empty()) rules.programFolders.push_back(ParentFolder(IniPath));
+  rules.user = ::getuid();
+  rules.fileSystemName = FileSystemNameOf;
+  return rules;
+}
+
+std::string NormalPath(const std::string& path) {
+  const bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> kept;
+  for (std::string& part : Components(path)) {
+    if (part == ".") continue;
+    if (part != "..") {
+      kept.push_back(std::move(part));
+    } else if (!kept.empty() && kept.back() != "..") {
+      kept.pop_back();
+    } else if (!absolute) {
+      kept.push_back(std::move(part));
+    }
+  }
+  std::string out = absolute ? "/" : "";
+  for (const std::string& part : kept) out += (out.empty() || out == "/" ? "" : "/") + part;
+  return out.empty() ? "." : out;
+}
+
+GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted) {
+  GateVerdict verdict;
+  verdict.path = NormalPath(path);
+  if ((verdict.refusal = LookAlikeRefusal(verdict.path))) return verdict;
+  const bool root = verdict.path == "/";
+  const std::string name = root ? "" : verdict.path.substr(verdict.path.rfind('/') + 1);
+  FolderOpening parent =
+      OpenFolderByOwnLinks(root ? "/" : ParentFolder(verdict.path), rules.user, O_PATH);
+  if (!parent.foreignLink.empty()) {
+    verdict.refusal = "It lies behind the symbolic link " + DisplayForm(parent.foreignLink) +
+                      ", which belongs to another user.";
+    // Only to say "folder" or "file" in the refusal.
+    struct stat st {};
+    if (::lstat(verdict.path.c_str(), &st) == 0)
+      verdict.kind = S_ISDIR(st.st_mode) ? GateKind::kFolder : GateKind::kFile;
+    return verdict;
+  }
+  if (parent.fd < 0) return verdict;  // cannot be reached: nothing to list
+  Judge(parent.fd, name, rules, folderWanted, verdict);
+  ::close(parent.fd);
+  return verdict;
+}
+
+std::string FileSystemNameOf(int fd) {
+  struct statx sx {};
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) == 0 &&
+      (sx.stx_mask & STATX_MNT_ID) != 0) {
+    // "id parent major:minor root mount-point options [optional...] - type ..."
+    std::ifstream mountinfo("/proc/self/mountinfo");
+    const std::string id = std::to_string(sx.stx_mnt_id);
+    for (std::string line; std::getline(mountinfo, line);) {
+      if (line.compare(0, id.size() + 1, id + " ") != 0) continue;
+      size_t dash = line.find(" - ");
+      if (dash == std::string::npos) return {};
+      std::istringstream rest(line.substr(dash + 3));
+      std::string type;
+      rest >> type;
+      return type;
+    }
+  }
+  return {};
+}
+
+void ShowRefusal(const GateVerdict& verdict, bool folderWanted) {
+  const bool folder = folderWanted || verdict.kind != GateKind::kFile;
+  CurrentModal().MessageBox(
+      std::string(folder ? "This Folder" : "This File") + " Cannot Be Destroyed!\n" +
+          DisplayForm(verdict.path) + "\n" + verdict.refusal.value_or(""),
+      kMbStop, folder ? "Corvane - Folder Refused" : "Corvane - File Refused");
+}
+
+}  // namespace corvane

@@ -1,0 +1,64 @@
+#pragma once
+// The one gate that every path passes before it enters the lists, by any
+// door: the command line, a drop, a file manager's action, the folder chooser,
+// Browse & Delete and the file dialog. The path is first normalised by its
+// spelling ("x/..", ".", doubled separators), then refused when destroying it
+// would take what the user cannot have meant:
+//  - a name that shows the same as another entry's in its folder, so that
+//    the user cannot have told which one he picked;
+//  - a path that leads through a symbolic link owned by someone else than
+//    root or the user running the program (see platform/own_links.h);
+//  - where a folder is wanted, a symbolic link or anything else that is not
+//    a folder;
+//  - the root, the user's home folder, the program's and the settings'
+//    folders and every folder that holds them, compared by identity (device
+//    and inode), never by spelling;
+//  - anything on a pseudo file system (proc, sysfs, devtmpfs, cgroup...),
+//    whose "files" are the kernel's switches and have no content to destroy.
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+enum class GateKind { kMissing, kFile, kFolder };
+
+struct GateVerdict {
+  std::string path;  // normalised
+  GateKind kind = GateKind::kMissing;
+  std::optional<std::string> refusal;  // why it is refused, one line for the user
+};
+
+struct GateRules {
+  std::vector<std::string> homes;
+  std::vector<std::string> programFolders;
+  uid_t user = 0;
+  // The type name ("ext4", "proc"...) of the file system holding the open
+  // descriptor; "" when unknown.
+  std::function<std::string(int fd)> fileSystemName;
+};
+
+// The rules for this program: the user's home folders, the executable's
+// folder and the settings file's folder, the real user and file systems.
+GateRules ProgramGateRules();
+
+// `path` normalised by its spelling alone: "." and empty components dropped,
+// "x/.." taken as the folder holding x ("/.." is "/"), no trailing separator.
+std::string NormalPath(const std::string& path);
+
+// Normalises `path` and tells what it is and whether it may be listed.
+// `folderWanted`: only a folder may pass (the folder chooser).
+GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted = false);
+
+// The type name of the file system holding `fd`, from the mount table.
+std::string FileSystemNameOf(int fd);
+
+// Shows why the path was refused: "This Folder Cannot Be Destroyed!" with the
+// path and the reason, stop icon; "This File ..." for a file handed over as
+// one (a folder door says "Folder" whatever it was given).
+void ShowRefusal(const GateVerdict& verdict, bool folderWanted = false);
+
+}  // namespace corvane
