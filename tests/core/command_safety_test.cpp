@@ -1,5 +1,6 @@
 // The rules behind the commands' safety: one run at a time with a latched
 // Abort, refused folders, the closing report's words, file-system kinds.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 
 #include "platform/file_system_kind.h"
+#include "platform/file_system_name.h"
 #include "platform/home_folder.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/run_state.h"
@@ -109,6 +111,11 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
     EXPECT_EQ(verdict.kind, c.kind) << c.path;
   }
   EXPECT_EQ(PassGate(t / "ww/./real//", rules).path, t / "ww/real");
+
+  // The real answer reads the mount table, which knows every kind.
+  int fd = ::open(t.path().c_str(), O_PATH | O_CLOEXEC);
+  EXPECT_NE(FileSystemNameOf(fd), "");
+  ::close(fd);
 }
 
 TEST(PathGate, NormalisesBySpellingAlone) {

@@ -3,15 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "platform/entry_id.h"
+#include "platform/file_system_name.h"
 #include "platform/home_folder.h"
 #include "platform/modal.h"
 #include "platform/own_links.h"
@@ -181,26 +180,6 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
   Judge(parent.fd, name, rules, folderWanted, verdict);
   ::close(parent.fd);
   return verdict;
-}
-
-std::string FileSystemNameOf(int fd) {
-  struct statx sx {};
-  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) == 0 &&
-      (sx.stx_mask & STATX_MNT_ID) != 0) {
-    // "id parent major:minor root mount-point options [optional...] - type ..."
-    std::ifstream mountinfo("/proc/self/mountinfo");
-    const std::string id = std::to_string(sx.stx_mnt_id);
-    for (std::string line; std::getline(mountinfo, line);) {
-      if (line.compare(0, id.size() + 1, id + " ") != 0) continue;
-      size_t dash = line.find(" - ");
-      if (dash == std::string::npos) return {};
-      std::istringstream rest(line.substr(dash + 3));
-      std::string type;
-      rest >> type;
-      return type;
-    }
-  }
-  return {};
 }
 
 void ShowRefusal(const GateVerdict& verdict, bool folderWanted) {

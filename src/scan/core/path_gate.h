@@ -53,9 +53,6 @@ std::string NormalPath(const std::string& path);
 // `folderWanted`: only a folder may pass (the folder chooser).
 GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted = false);
 
-// The type name of the file system holding `fd`, from the mount table.
-std::string FileSystemNameOf(int fd);
-
 // Shows why the path was refused: "This Folder Cannot Be Destroyed!" with the
 // path and the reason, stop icon; "This File ..." for a file handed over as
 // one (a folder door says "Folder" whatever it was given).
