@@ -243,7 +243,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // this lives, so that two programs writing settings take turns. It is taken on
 // the folder that holds the file, which stays the same while the file itself
 // is replaced at every write and may not exist yet; only where that folder
-// cannot be opened is the file itself locked. Waits while another holds it,
+// cannot be opened or locked is the file itself locked. Waits while another holds it,
 // for a few seconds at most: a write never goes on unlocked.
 class FileLock {
  public:
@@ -263,17 +263,29 @@ class FileLock {
  private:
   // One attempt; on failure errno is EWOULDBLOCK when another may hold it.
   bool Try(const std::string& folder, const std::string& path) {
-    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool onFile = fd_ < 0;
-    if (onFile) fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (!onFile_) {
+      fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+      // A folder that cannot be opened or locked (NFS locks only what is
+      // open for writing): the file itself, created if need be.
+      onFile_ = fd_ < 0 || errno != EWOULDBLOCK;
+      Release();
+      if (!onFile_) return false;
+    }
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0 && (errno == EACCES || errno == EROFS))
+      fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return false;
     struct stat locked {};
     struct stat current {};
+    if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) {
+      Release();
+      errno = EINVAL;
+      return false;
+    }
     bool held = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     // A file replaced while we locked it is locked afresh at the next try.
-    if (held && onFile &&
-        !(::fstat(fd_, &locked) == 0 && S_ISREG(locked.st_mode) &&
-          ::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))) {
+    if (held && !(::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))) {
       held = false;
       errno = EWOULDBLOCK;
     }
@@ -290,6 +302,7 @@ class FileLock {
   }
 
   int fd_ = -1;
+  bool onFile_ = false;
 };
 
 // Rewrites the content of the file `old` describes where it is. This is for a
