@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <limits>
 
 namespace corvane {
@@ -46,7 +47,8 @@ ShredBatch::~ShredBatch() {
 }
 
 bool ShredBatch::Full() const {
-  return files_.size() >= kMaxFiles || bytes_ >= kMaxBytes || descriptors_ + 2 > descriptor_budget_;
+  return files_.size() >= kMaxFiles || bytes_ >= byte_bound_ ||
+         descriptors_ + 2 > descriptor_budget_;
 }
 
 bool ShredBatch::Add(ShredFile file, int dirfd, const EntryId& dir, bool open) {
@@ -64,7 +66,7 @@ bool ShredBatch::Add(ShredFile file, int dirfd, const EntryId& dir, bool open) {
     ++descriptors_;
   }
   file.dirfd = dirs_.back().second;
-  const int64_t room = files_.empty() ? std::numeric_limits<int64_t>::max() : kMaxBytes;
+  const int64_t room = files_.empty() ? std::numeric_limits<int64_t>::max() : byte_bound_;
   if (open && !engine_.Open(file, room)) {
     if (new_dir) {
       ::close(dirs_.back().second);
@@ -98,9 +100,24 @@ bool ShredBatch::Pass(int64_t pass, int64_t passes) {
 
 bool ShredBatch::MakeDurable() {
   std::vector<ShredFile*> open;
+  int64_t bytes = 0;
   for (ShredFile& file : files_) {
-    if (file.state == FileState::kInProgress && file.fd >= 0) open.push_back(&file);
+    if (file.state == FileState::kInProgress && file.fd >= 0) {
+      open.push_back(&file);
+      bytes += file.size;
+    }
   }
+  const auto start = std::chrono::steady_clock::now();
+  if (!WaitFor(open)) return false;
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  if (bytes > 0) {
+    const double rate = static_cast<double>(bytes) / std::max(took.count(), 1e-3);
+    byte_bound_ = std::clamp(static_cast<int64_t>(rate * kWaitGoal), kMinBytes, kMaxBytes);
+  }
+  return true;
+}
+
+bool ShredBatch::WaitFor(std::vector<ShredFile*>& open) {
   std::stable_sort(open.begin(), open.end(),
                    [](const ShredFile* a, const ShredFile* b) { return a->id.dev < b->id.dev; });
   for (size_t i = 0; i < open.size();) {

@@ -14,9 +14,13 @@ namespace corvane {
 class ShredBatch {
  public:
   // A batch takes up to kMaxFiles files and stops taking more once it holds
-  // kMaxBytes; a larger file goes alone.
+  // as many bytes as the device took about kWaitGoal to sync in the last
+  // wait, between kMinBytes and kMaxBytes, so that an Abort is never kept
+  // waiting long even on a slow stick; a file larger than that goes alone.
   static constexpr size_t kMaxFiles = 1024;
+  static constexpr int64_t kMinBytes = int64_t{1} << 20;
   static constexpr int64_t kMaxBytes = int64_t{16} << 20;
+  static constexpr double kWaitGoal = 0.1;  // seconds
 
   explicit ShredBatch(ShredEngine& engine);
   ~ShredBatch();
@@ -48,11 +52,13 @@ class ShredBatch {
  private:
   // One wait for the pass just written; false when told to stop.
   bool MakeDurable();
+  bool WaitFor(std::vector<ShredFile*>& open);
 
   ShredEngine& engine_;
   std::vector<ShredFile> files_;
   std::vector<std::pair<EntryId, int>> dirs_;  // held directories
   int64_t bytes_ = 0;
+  int64_t byte_bound_ = kMinBytes;  // learnt from the waits, kept across batches
   size_t descriptors_ = 0;
   size_t descriptor_budget_;
 };
