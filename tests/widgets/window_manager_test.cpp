@@ -20,19 +20,15 @@ namespace {
 
 using testing::RunCommand;
 
-// The windows a property of the root window names, in its order (for the
-// stacking list, from the bottom to the top).
-std::vector<unsigned long> RootWindows(const std::string& property) {
-  std::string text = RunCommand("xprop -root " + property);
-  std::vector<unsigned long> ids;
-  for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2))
-    ids.push_back(std::strtoul(text.c_str() + at, nullptr, 16));
-  return ids;
+// A window as xprop writes it, followed by a comma.
+std::string Listed(unsigned long id) {
+  std::ostringstream text;
+  text << "0x" << std::hex << id << ",";
+  return text.str();
 }
 
 unsigned long ActiveWindow() {
-  std::vector<unsigned long> active = RootWindows("_NET_ACTIVE_WINDOW");
-  return active.empty() ? 0 : active[0];
+  return std::strtoul(RunCommand("xdotool getactivewindow").c_str(), nullptr, 10);
 }
 
 TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
@@ -41,8 +37,10 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
   testing::TempDir t;
   t.Mkdir("R/A");
   testing::ScanWindow w;
-  // Asked for, as a window manager still starting up may not focus it itself.
-  w.form.activateWindow();
+  // Asked for as a pager would: a window manager still starting up may not
+  // focus it itself.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+  RunCommand("xdotool windowactivate " + std::to_string(w.form.winId()));
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form));
   w.modal.folders = {t / "R"};
   bool checked = false;
@@ -53,10 +51,11 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&wait));
     QTest::qWait(200);  // the window manager's placement
     const unsigned long id = wait.winId();
-    std::ostringstream owner;
-    owner << "window id # 0x" << std::hex << w.form.winId();
-    const std::string props = RunCommand("xprop -id " + std::to_string(id));
-    EXPECT_NE(props.find("WM_TRANSIENT_FOR(WINDOW): " + owner.str()), std::string::npos) << props;
+    std::string props = RunCommand("xprop -id " + std::to_string(id));
+    std::replace(props.begin(), props.end(), '\n', ',');
+    EXPECT_NE(props.find("WM_TRANSIENT_FOR(WINDOW): window id # " + Listed(w.form.winId())),
+              std::string::npos)
+        << props;
     EXPECT_NE(props.find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << props;
     EXPECT_NE(props.find("_NET_WM_STATE_SKIP_PAGER"), std::string::npos) << props;
     const QPoint offCentre = wait.frameGeometry().center() - w.form.frameGeometry().center();
@@ -78,11 +77,10 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
     QTest::qWait(100);
     RunCommand("xdotool windowraise " + std::to_string(otherId));
     QTest::qWait(300);
-    const std::vector<unsigned long> order = RootWindows("_NET_CLIENT_LIST_STACKING");
-    auto place = [&](unsigned long window) {
-      return std::find(order.begin(), order.end(), window) - order.begin();
-    };
-    EXPECT_GT(place(otherId), place(id));
+    // From the bottom to the top.
+    std::string order = RunCommand("xprop -root _NET_CLIENT_LIST_STACKING");
+    std::replace(order.begin(), order.end(), '\n', ',');
+    EXPECT_GT(order.find(Listed(otherId)), order.find(Listed(id))) << order;
     EXPECT_EQ(ActiveWindow(), otherId);
     other.kill();
     other.waitForFinished();
