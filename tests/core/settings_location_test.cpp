@@ -69,7 +69,8 @@ TEST(SettingsLocation, FallsBackToTheUsersConfigurationFolder) {
     for (const Case& c : cases) {
       std::string folder = t.Mkdir(c.name);
       if (c.iniMode != 0) {
-        std::string ini = t.Write(std::string(c.name) + "/corvane.ini", "[Settings]\nShredsAmount=7\n");
+        std::string ini =
+            t.Write(std::string(c.name) + "/corvane.ini", "[Settings]\nShredsAmount=7\n");
         ::chmod(ini.c_str(), c.iniMode);
       }
       ::chmod(folder.c_str(), c.folderMode);
@@ -110,11 +111,13 @@ TEST(SettingsLocation, AnInstalledProgramNeverKeepsThemBesideItself) {
   const char* old = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = old != nullptr ? old : "";
   ::setenv("XDG_CONFIG_HOME", (t / "config").c_str(), 1);
-  for (const char* installed : {"/usr/bin", "/usr/local/bin", "/opt/corvane/bin"})
+  for (const char* installed : {"/usr/bin", "/usr/local/bin", "/opt/corvane/bin", "/usr/games"})
     EXPECT_EQ(SettingsFilePath(installed), t / "config/corvane/corvane.ini") << installed;
   old != nullptr ? ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
-  for (const char* portable : {"/usrlocal/bin", "/home/user/bin", "/optical"})
-    EXPECT_FALSE(InSystemPrefix(portable)) << portable;
+  EXPECT_TRUE(IsInstallFolder("/home/user/.local/bin"));
+  for (const char* portable :
+       {"/usrlocal/corvane", "/home/user/corvane/build", "/optical", "/cabin"})
+    EXPECT_FALSE(IsInstallFolder(portable)) << portable;
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ void MakeDirectories(const std::string& path) {
 // existing regular file writable by the user, or none yet in a folder the
 // user may write to.
 bool KeptBesideTheProgram(const std::string& programDirectory, const std::string& beside) {
-  if (InSystemPrefix(programDirectory)) return false;
+  if (IsInstallFolder(programDirectory)) return false;
   struct stat st {};
   if (::lstat(beside.c_str(), &st) != 0) return ::access(programDirectory.c_str(), W_OK) == 0;
   return S_ISREG(st.st_mode) && ::access(beside.c_str(), W_OK) == 0;
@@ -37,13 +37,13 @@ bool KeptBesideTheProgram(const std::string& programDirectory, const std::string
 
 }  // namespace
 
-bool InSystemPrefix(const std::string& directory) {
+bool IsInstallFolder(const std::string& directory) {
   for (const std::string prefix : {"/usr", "/bin", "/sbin", "/opt", "/snap"}) {
     if (directory.compare(0, prefix.size(), prefix) == 0 &&
         (directory.size() == prefix.size() || directory[prefix.size()] == '/'))
       return true;
   }
-  return false;
+  return directory.size() >= 4 && directory.compare(directory.size() - 4, 4, "/bin") == 0;
 }
 
 std::string SettingsFilePath(const std::string& programDirectory) {
