@@ -39,3 +39,8 @@ if [ "$(id -u)" -eq 0 ] && truncate -s 1G "$image" && mkfs.ext4 -q -F "$image" &
   loop=("$work/small" "$(basename "$(findmnt -n -o SOURCE "$work/small")")")
 fi
 "$dir/bench/corvane_shred_bench" "$work/shred" "${loop[@]}"
+if [ -z "${BENCH_ONLY:-}" ]; then
+  echo
+  echo "== Overwriting free space: 2 GiB ext4 image on the disk =="
+  "$dir/bench/corvane_free_space_bench" "$work/free-space"
+fi

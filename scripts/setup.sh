@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev
           googletest libgtest-dev libxcb1-dev xvfb xauth xdotool x11-utils openbox fonts-liberation2 fonts-dejavu-core
           coreutils clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file python3
-          btrfs-progs)
+          btrfs-progs xfsprogs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,11 +9,24 @@
 #include "shell/form1.h"
 #include "shell/qt_modal.h"
 #include "shell/startup.h"
+#include "shred/core/free_space_place.h"
+#include "shred/free_space_command.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and mistakes are answered without a display.
   corvane::CommandLine line = corvane::ParseCommandLine(argc, argv, corvane::CurrentDirectory());
   if (line.exitCode) return *line.exitCode;
+  // A folder whose free space cannot or may not be filled is refused before
+  // any window opens.
+  corvane::FillPlace place;
+  if (line.wipeFolder) {
+    place = corvane::PlaceOf(*line.wipeFolder);
+    if (!place.refusal.empty()) {
+      std::fprintf(stderr, "corvane: cannot overwrite the free space of %s: %s.\n",
+                   line.wipeFolder->c_str(), place.refusal.c_str());
+      return 2;
+    }
+  }
 
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   bool hasDisplay = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
@@ -35,9 +48,20 @@ int main(int argc, char* argv[]) {
   corvane::QtModal modal;
   corvane::SetCurrentModal(&modal);
   std::unique_ptr<corvane::Form1> form = corvane::Main();
-  // Listed once the window is up, as if the user had picked them.
-  QTimer::singleShot(0, form.get(), [&form, &line] { corvane::AddHandedPaths(*form, line.paths); });
+  int wipeStatus = 0;
+  if (line.wipeFolder) {
+    // Asked and run in the window, which closes when it is done.
+    QTimer::singleShot(0, form.get(), [&form, &place, &wipeStatus] {
+      wipeStatus = corvane::WipeFreeSpaceFromCommandLine(*form, place.target, place.freeBytes);
+      if (!form->StopRequested) form->close();
+    });
+  } else {
+    // Listed once the window is up, as if the user had picked them.
+    QTimer::singleShot(0, form.get(),
+                       [&form, &line] { corvane::AddHandedPaths(*form, line.paths); });
+  }
   int rc = QApplication::exec();
+  if (rc == 0) rc = wipeStatus;
   form.reset();
   corvane::SetCurrentModal(nullptr);
   return rc;

@@ -4,6 +4,7 @@
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -130,7 +131,8 @@ void FileSystemTally::Note(const std::string& path) {
     if (kind.keepsOldContent) {
       if (!mountinfo_) mountinfo_ = ReadWholeFile("/proc/self/mountinfo");
       index = atRisk_.size();
-      atRisk_.push_back({kind.name, MountPointIn(*mountinfo_, st.st_dev, path), 0});
+      atRisk_.push_back({kind.name, MountPointIn(*mountinfo_, st.st_dev, path), 0,
+                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1))});
     }
     known = byDevice_.emplace(st.st_dev, index).first;
   }

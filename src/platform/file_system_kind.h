@@ -39,6 +39,7 @@ struct ContentAtRisk {
   std::string fileSystem;
   std::string mountPoint;
   int64_t files = 0;
+  std::string folder;  // the folder of the first of those files
 };
 
 // Notes, before a run overwrites them, where the listed regular files lie.

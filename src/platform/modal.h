@@ -16,6 +16,7 @@ inline constexpr int kMbYesNo = 4;
 inline constexpr int kMbStop = 16;           // OK with the stop icon
 inline constexpr int kMbYesNoQuestion = 36;  // Yes/No with the question icon
 inline constexpr int kMbExclamation = 48;    // OK with the exclamation (warning) icon
+inline constexpr int kMbExclamationYesNo = 52;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;

@@ -46,6 +46,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                      "Nothing is destroyed before the Delete command is confirmed."));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption wipe(
+      QStringLiteral("wipe-free-space"),
+      QStringLiteral("Overwrite the free space of the file system holding FOLDER, after asking: "
+                     "it reaches old copies of deleted files that overwriting in place cannot "
+                     "(copy-on-write file systems such as btrfs, files deleted by other "
+                     "programs). The disk is full while it runs."),
+      QStringLiteral("FOLDER"));
+  parser.addOption(wipe);
   for (const char* name : kQtValueOptions) {
     QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -87,6 +95,16 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
   const char* override = std::getenv("QT_STYLE_OVERRIDE");
   result.styleNamed =
       parser.isSet(QStringLiteral("style")) || (override != nullptr && *override != '\0');
+  if (parser.isSet(wipe)) {
+    const QString folder = parser.value(wipe);
+    if (folder.isEmpty() || !parser.positionalArguments().isEmpty()) {
+      Print(stderr, QStringLiteral("corvane: --wipe-free-space takes one folder and nothing "
+                                   "else.\nTry 'corvane --help' for more information.\n"));
+      result.exitCode = 2;
+      return result;
+    }
+    result.wipeFolder = Absolute(folder.toLatin1().toStdString(), cwd);
+  }
   for (const QString& argument : parser.positionalArguments()) {
     if (argument.isEmpty()) continue;
     result.paths.push_back(Absolute(argument.toLatin1().toStdString(), cwd));

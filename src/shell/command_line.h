@@ -12,6 +12,8 @@ struct CommandLine {
   std::optional<int> exitCode;
   // The files and folders named, as absolute byte paths, in their order.
   std::vector<std::string> paths;
+  // --wipe-free-space FOLDER: the folder, as an absolute byte path.
+  std::optional<std::string> wipeFolder;
   // True when the user chose a widget style (-style or QT_STYLE_OVERRIDE).
   bool styleNamed = false;
 };

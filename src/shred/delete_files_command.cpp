@@ -7,38 +7,23 @@
 #include "platform/file_system_kind.h"
 #include "platform/modal.h"
 #include "shell/form1.h"
+#include "shred/core/free_space_place.h"
+#include "shred/core/free_space_report.h"
 #include "shred/core/run_report.h"
 #include "shred/core/shred_count.h"
 #include "shred/core/shred_run.h"
 #include "shred/core/survivor.h"
+#include "shred/free_space_command.h"
+#include "shred/run_controls.h"
 
 namespace corvane {
 
 namespace {
 
-const QString kAbortCaption = QStringLiteral("&Abort");
-const QString kDeleteCaption = QStringLiteral("&Delete Files");
 // Shown from an Abort click until the run has wound down.
 const QString kAbortingCaption = QStringLiteral("Aborting...");
 // How often a long pass lets the window's events through.
 constexpr std::chrono::milliseconds kPumpEvery{50};
-
-void SetFieldsEnabled(Form1& form, bool enabled) {
-  form.ShredsAmount->setEnabled(enabled);
-  form.FileSpecific->setEnabled(enabled);
-  form.List1->setEnabled(enabled);
-}
-
-void SetOtherButtonsEnabled(Form1& form, bool enabled) {
-  form.AddFiles->setEnabled(enabled);
-  form.BrowseFolder->setEnabled(enabled);
-  form.BrowseDelete->setEnabled(enabled);
-}
-
-void ResetBar(Form1& form) {
-  form.ProgressBar1->setValue(0);
-  form.ProgressBar1->setCaptionText(QString());
-}
 
 void Advance(Form1& form, int64_t steps = 1) {
   form.ProgressBar1->setValue(form.ProgressBar1->value() + steps);
@@ -50,7 +35,7 @@ void Advance(Form1& form, int64_t steps = 1) {
 void AbortRequest(Form1& form) {
   SetFieldsEnabled(form, true);
   form.DeleteFiles->setAllCaptions(kAbortingCaption);
-  form.Run.RequestAbort(Command::kDeleteRun);
+  form.Run.RequestAbort(form.Run.Active());
   SetOtherButtonsEnabled(form, true);
 }
 
@@ -95,17 +80,25 @@ void KeepOnly(ListBox& list, const std::vector<int64_t>& rows) {
 
 // The end of a run that went through both phases. Success is claimed only
 // when everything listed is really gone, and only plainly where overwriting
-// in place destroys content.
-void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
-                const Leftovers& left) {
+// in place destroys content; there, the free space may be overwritten next.
+// Returns the file systems the user chose to overwrite.
+std::vector<FillTarget> Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
+                                   const Leftovers& left) {
   const std::vector<Survivor>& files = left.files;
   const std::vector<Survivor>& directories = left.directories;
   const std::vector<ContentAtRisk>& atRisk = left.fileSystems.AtRisk();
   const bool complete = files.empty() && directories.empty();
+  std::vector<FillTarget> toFill;
+  const std::vector<FillTarget> fillable =
+      complete ? FillTargetsFor(atRisk) : std::vector<FillTarget>{};
   form.DeleteFiles->setAllCaptions(kDeleteCaption);
   if (!complete) {
     CurrentModal().MessageBox(SurvivorsMessage(filesListed, directoriesListed, files, directories),
                               kMbStop, "Corvane - Files Not Deleted");
+  } else if (!fillable.empty()) {
+    if (CurrentModal().MessageBox(ContentMaySurviveMessage(atRisk) + "\n" + OfferQuestion(fillable),
+                                  kMbExclamationYesNo, "Corvane - Files Deleted") == kIdYes)
+      toFill = fillable;
   } else if (!atRisk.empty()) {
     CurrentModal().MessageBox(ContentMaySurviveMessage(atRisk), kMbExclamation,
                               "Corvane - Files Deleted");
@@ -125,6 +118,7 @@ void Completion(Form1& form, int64_t filesListed, int64_t directoriesListed,
     KeepOnly(*form.List2, left.directory_rows);
     KeepOnly(*form.List1, left.file_rows);
   }
+  return toFill;
 }
 
 // The run proper, after the confirmation. Returns how the run ended.
@@ -145,10 +139,6 @@ Checkpoint Run(Form1& form, Leftovers& left) {
   const int64_t passes = PassCount(shreds);
   const bool overwrite = shreds > 1;
   const int64_t files = form.List1->ListCount();
-  // Where the files lie decides whether a complete run may claim plain success.
-  if (overwrite) {
-    for (int64_t index = 0; index < files; ++index) left.fileSystems.Note(form.List1->List(index));
-  }
   auto last_pump = std::chrono::steady_clock::now();
   auto pump_now_and_then = [&last_pump] {
     const auto now = std::chrono::steady_clock::now();
@@ -204,15 +194,26 @@ Checkpoint Run(Form1& form, Leftovers& left) {
 void DeleteFilesClick(Form1& form) {
   // A click during this command's own run is its Abort, also after the
   // caption went back; while another command runs, nothing starts.
-  if (form.Run.Active() == Command::kDeleteRun) {
+  if (form.Run.Active() == Command::kDeleteRun || form.Run.Active() == Command::kFreeSpaceWipe) {
     AbortRequest(form);
     return;
   }
   if (form.Run.Running() || form.StopRequested) return;
 
+  // Where the files lie decides whether a complete run may claim plain
+  // success, and what the confirmation warns of.
+  Leftovers left;
+  if (ParseShredCount(form.ShredsAmount->text().toStdString()).value_or(0.0) > 1) {
+    for (int64_t index = 0; index < form.List1->ListCount(); ++index)
+      left.fileSystems.Note(form.List1->List(index));
+  }
   int answer = kIdYes;
   if (!form.AutoMode) {
-    answer = CurrentModal().MessageBox(kDeleteQuestion, kMbYesNo, kDeleteQuestionTitle);
+    std::string prompt = kDeleteQuestion;
+    if (std::vector<FillTarget> fillable = FillTargetsFor(left.fileSystems.AtRisk());
+        !fillable.empty())
+      prompt += "\n" + OldCopiesLine(fillable);
+    answer = CurrentModal().MessageBox(prompt, kMbYesNo, kDeleteQuestionTitle);
   }
   if (answer == kIdYes && form.List1->ListCount() == 0 && form.List2->ListCount() == 0) {
     CurrentModal().MessageBox("No Files To Delete!", kMbStop, "Corvane - No Files To Delete");
@@ -220,24 +221,26 @@ void DeleteFilesClick(Form1& form) {
   }
   if (answer != kIdYes) return;
   if (form.StopRequested || !form.Run.Start(Command::kDeleteRun)) return;
-  RunScope scope(form.Run, Command::kDeleteRun);
-
-  const int64_t filesListed = form.List1->ListCount();
-  const int64_t directoriesListed = form.List2->ListCount();
-  Leftovers left;
-  Checkpoint end = Run(form, left);
-  // An Abort, once clicked, always ends the run on its abort path.
-  if (end == Checkpoint::kGoOn && form.Run.Aborting()) end = Checkpoint::kAbort;
-  switch (end) {
-    case Checkpoint::kGoOn:
-      Completion(form, filesListed, directoriesListed, left);
-      break;
-    case Checkpoint::kAbort:
-      AbortPath(form, left.partly);
-      break;
-    case Checkpoint::kStop:
-      break;  // the window is closing: leave without a word
+  std::vector<FillTarget> toFill;
+  {
+    RunScope scope(form.Run, Command::kDeleteRun);
+    const int64_t filesListed = form.List1->ListCount();
+    const int64_t directoriesListed = form.List2->ListCount();
+    Checkpoint end = Run(form, left);
+    // An Abort, once clicked, always ends the run on its abort path.
+    if (end == Checkpoint::kGoOn && form.Run.Aborting()) end = Checkpoint::kAbort;
+    switch (end) {
+      case Checkpoint::kGoOn:
+        toFill = Completion(form, filesListed, directoriesListed, left);
+        break;
+      case Checkpoint::kAbort:
+        AbortPath(form, left.partly);
+        break;
+      case Checkpoint::kStop:
+        break;  // the window is closing: leave without a word
+    }
   }
+  if (!toFill.empty()) WipeFreeSpace(form, toFill);
 }
 
 void AbortDeleteRun(Form1& form) {

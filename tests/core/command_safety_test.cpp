@@ -188,7 +188,7 @@ TEST(FileSystemKind, CopyOnWriteAndNetworkKindsAndTheirMountPoint) {
   EXPECT_EQ(tally.AtRisk()[0].files, 2);
   EXPECT_EQ(tally.AtRisk()[0].fileSystem, "btrfs");
   EXPECT_FALSE(tally.AtRisk()[0].mountPoint.empty());
-  EXPECT_EQ(ContentMaySurviveMessage({{"btrfs", "/mnt/img", 3}, {"nfs", "/net", 1}}),
+  EXPECT_EQ(ContentMaySurviveMessage({{"btrfs", "/mnt/img", 3, ""}, {"nfs", "/net", 1, ""}}),
             "Files Deleted, But Their Content May Survive!\n"
             "3 files on btrfs at /mnt/img; 1 file on nfs at /net.\n"
             "Copy-on-write, log-structured and network file systems write changes to new "

@@ -26,6 +26,7 @@
 #include "shell/qt_modal.h"
 #include "shell/startup.h"
 #include "shred/core/shred_engine.h"
+#include "support/loop_mount.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -174,17 +175,22 @@ TEST(Reports, SurvivorsAreNamedAndNoInvisibleFolderStaysBehind) {
   EXPECT_EQ(w.form.List2->ListCount(), 0);
 }
 
-// Runs the Delete command with count 3 over three new files in `dir`; returns
-// the closing box.
-testing::AskedBox RunThreeFiles(const std::string& dir) {
+// Runs the Delete command with count 3 over three new files in `dir`,
+// answering the offer to overwrite the free space with `offer`; returns the
+// boxes shown.
+std::vector<testing::AskedBox> RunThreeFiles(const std::string& dir, int offer = kIdNo,
+                                             const std::string& content = "secret line") {
   ScanWindow w;
   for (int i = 0; i < 3; ++i)
-    w.form.List1->AddItem(TempDir::WriteAt(dir, "f" + std::to_string(i), "secret line"));
+    w.form.List1->AddItem(TempDir::WriteAt(dir, "f" + std::to_string(i), content));
   w.form.ShredsAmount->setText(QStringLiteral("3"));
+  w.modal.answers = {kIdYes, offer};
   w.form.DeleteFiles_Click();
   EXPECT_EQ(w.form.List1->ListCount(), 0);
   EXPECT_EQ(w.form.List2->ListCount(), 0);
-  return w.modal.boxes.back();
+  EXPECT_EQ(w.form.DeleteFiles->caption(), QStringLiteral("&Delete Files"));
+  EXPECT_FALSE(w.form.Run.Running());
+  return w.modal.boxes;
 }
 
 const char kMaySurvive[] = "Files Deleted, But Their Content May Survive!\n3 files on btrfs at ";
@@ -192,34 +198,45 @@ const char kMaySurvive[] = "Files Deleted, But Their Content May Survive!\n3 fil
 TEST(Reports, NoPlainSuccessWhereOverwritingCannotDestroy) {
   TempDir t;
   SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0x9123683E); });
-  testing::AskedBox box = RunThreeFiles(t.path());
+  // No: nothing is overwritten and nothing more is said.
+  std::vector<testing::AskedBox> boxes = RunThreeFiles(t.path());
   SetStatfsAnswer(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].prompt.rfind(std::string(kConfirm) + "\nSome files lie on btrfs at ", 0), 0u);
+  EXPECT_NE(boxes[0].prompt.find(": their old copies can only be reached by overwriting the "
+                                 "free space afterwards."),
+            std::string::npos);
+  const testing::AskedBox& box = boxes[1];
   EXPECT_EQ(box.prompt.rfind(kMaySurvive, 0), 0u) << box.prompt;
   EXPECT_NE(box.prompt.find("\nCopy-on-write, log-structured and network file systems write "
                             "changes to new places, so overwriting cannot destroy the old "
-                            "content."),
+                            "content.\nOverwrite the free space of "),
             std::string::npos);
-  EXPECT_EQ(box.style, kMbExclamation);
+  EXPECT_NE(box.prompt.find(" now? The disk is full for a moment while it runs."),
+            std::string::npos);
+  EXPECT_EQ(box.style, 52);
   EXPECT_EQ(box.title, "Corvane - Files Deleted");
 
   SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0xEF53); });  // ext4
-  box = RunThreeFiles(t.path());
+  boxes = RunThreeFiles(t.path());
   SetStatfsAnswer(nullptr);
-  EXPECT_EQ(box.prompt, "Operation Completed Successfully!");
+  EXPECT_EQ(boxes[0].prompt, kConfirm);
+  EXPECT_EQ(boxes.back().prompt, "Operation Completed Successfully!");
 }
 
-TEST(Reports, ARealBtrfsImage) {
-  if (::geteuid() != 0 || std::system("command -v mkfs.btrfs >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "needs root and mkfs.btrfs";
+// On a real btrfs image, Yes to the offer overwrites the free space: no old
+// copy of the destroyed files is left on the device.
+TEST(Reports, ARealBtrfsImageOverwrittenOnYes) {
   TempDir t;
-  const std::string image = t / "btrfs.img", mnt = t.Mkdir("mnt");
-  const std::string make = "truncate -s 160M " + image + " && mkfs.btrfs -q " + image +
-                           " >/dev/null 2>&1 && mount -o loop " + image + " " + mnt +
-                           " 2>/dev/null";
-  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "no loop mount here";
-  testing::AskedBox box = RunThreeFiles(mnt);
-  std::system(("umount " + mnt).c_str());
-  EXPECT_EQ(box.prompt.rfind(std::string(kMaySurvive) + mnt + ".\n", 0), 0u) << box.prompt;
+  testing::LoopMount m(t, "btrfs", "nodiscard");
+  if (!m.mounted) GTEST_SKIP() << m.skip;
+  std::string marked;
+  while (marked.size() < 64 * 1024) marked += "corvane-btrfs-marker\n";
+  const std::vector<testing::AskedBox> boxes = RunThreeFiles(m.mnt, kIdYes, marked);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1].prompt.rfind(std::string(kMaySurvive) + m.mnt + ".\n", 0), 0u);
+  EXPECT_EQ(boxes[2].prompt.rfind("Free Space Overwritten!\n", 0), 0u) << boxes[2].prompt;
+  EXPECT_EQ(m.CountInImage("corvane-btrfs-marker"), 0);
 }
 
 // The real folder chooser: Enter and Choose with nothing picked accept nothing.

@@ -1,13 +1,13 @@
 #pragma once
-// The life cycle of the window's one long command (a Delete run or a folder
-// scan): started, aborting, finished. Owned by the main window, so every
+// The life cycle of the window's one long command (a Delete run, a folder
+// scan or a free-space overwrite): started, aborting, finished. Owned by the main window, so every
 // handler asks the same place whether something runs and whose Abort a click
 // is. Only one command runs at a time; a start request while one runs is
 // refused. An Abort is latched for the run it was made in: nothing but the end
 // of that run clears it.
 namespace corvane {
 
-enum class Command { kNone, kDeleteRun, kFolderScan };
+enum class Command { kNone, kDeleteRun, kFolderScan, kFreeSpaceWipe };
 
 class RunState {
  public:

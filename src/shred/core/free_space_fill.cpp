@@ -1,0 +1,243 @@
+#include "shred/core/free_space_fill.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <utility>
+
+#include "shred/core/pattern_source.h"
+
+namespace corvane {
+
+namespace {
+
+bool IsBtrfs(const FillTarget& target) {
+  return target.fileSystem == "btrfs";
+}
+
+// Space that this process may fill, and the part of the rest kept for root.
+struct Space {
+  uint64_t usable = 0;
+  uint64_t reserved = 0;
+  uint64_t block = 4096;
+};
+
+// On btrfs the gap between free and available is the file system's own
+// bookkeeping, which root cannot write into either; elsewhere it is root's.
+Space SpaceOf(int fd, bool btrfs) {
+  struct statvfs fs {};
+  Space space;
+  if (::fstatvfs(fd, &fs) != 0) return space;
+  const uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
+  const uint64_t gap = fs.f_bfree > fs.f_bavail ? fs.f_bfree - fs.f_bavail : 0;
+  const bool root = ::geteuid() == 0;
+  space.usable = (root && !btrfs ? fs.f_bfree : fs.f_bavail) * unit;
+  space.reserved = root || btrfs ? 0 : gap * unit;
+  space.block = std::max<uint64_t>(fs.f_bsize, 512);
+  return space;
+}
+
+// A file named in a private folder, its name removed at once: for file
+// systems without unnamed files.
+int OpenNamedThenUnlinked(const std::string& folder, int& error) {
+  std::string dir = folder + "/.corvane-free-space-XXXXXX";
+  if (::mkdtemp(dir.data()) == nullptr) {
+    error = errno;
+    return -1;
+  }
+  const std::string file = dir + "/fill";
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  error = errno;
+  ::unlink(file.c_str());
+  ::rmdir(dir.c_str());
+  return fd;
+}
+
+int OpenUnnamed(int dirfd, const std::string& folder, int& error) {
+  int fd = ::openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    error = errno;
+    return -1;
+  }
+  return OpenNamedThenUnlinked(folder, error);
+}
+
+}  // namespace
+
+// One run: the files holding the fill (more than one only where a file's
+// size is limited) and the ranges still being written back.
+struct FreeSpaceFill::Fill {
+  struct Range {
+    int fd;
+    off_t offset;
+    off_t length;
+  };
+
+  ~Fill() { Release(); }
+
+  void Release() {
+    for (int fd : fds) ::close(fd);
+    fds.clear();
+    pending.clear();
+  }
+
+  // Pushes a written range towards the disk; 0 or errno.
+  int Flush(FlushMode mode, Range range) {
+    if (mode == FlushMode::kPeriodicSync) {
+      unsynced += static_cast<uint64_t>(range.length);
+      if (unsynced < budget) return 0;
+      const auto start = std::chrono::steady_clock::now();
+      if (::fdatasync(range.fd) != 0) return errno;
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      // What this disk takes in a tenth of a second: an Abort never waits
+      // long for the sync under way, and memory stays flat.
+      budget = std::clamp<uint64_t>(static_cast<uint64_t>(unsynced / std::max(seconds, 1e-3) / 10),
+                                    kMinSyncBytes, kMaxSyncBytes);
+      unsynced = 0;
+      ::posix_fadvise(range.fd, 0, 0, POSIX_FADV_DONTNEED);
+      return 0;
+    }
+    if (::sync_file_range(range.fd, range.offset, range.length, SYNC_FILE_RANGE_WRITE) != 0)
+      return errno;
+    pending.push_back(range);
+    while (pending.size() > kChunksInFlight) {
+      Range old = pending.front();
+      pending.pop_front();
+      if (::sync_file_range(old.fd, old.offset, old.length,
+                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+        return errno;
+      // Written and on the disk: the cache need not keep it.
+      ::posix_fadvise(old.fd, old.offset, old.length, POSIX_FADV_DONTNEED);
+    }
+    return 0;
+  }
+
+  static constexpr uint64_t kMinSyncBytes = uint64_t{1} << 20;
+  static constexpr uint64_t kMaxSyncBytes = uint64_t{64} << 20;
+
+  std::vector<int> fds;
+  std::deque<Range> pending;
+  uint64_t unsynced = 0;
+  uint64_t budget = uint64_t{16} << 20;  // bytes between two syncs
+};
+
+FreeSpaceFill::FreeSpaceFill(FillTarget target, Options options,
+                             std::function<bool(uint64_t, uint64_t)> goOn)
+    : target_(std::move(target)), options_(options), goOn_(std::move(goOn)) {}
+
+FillReport FreeSpaceFill::Run() {
+  FillReport report;
+  const auto start = std::chrono::steady_clock::now();
+  auto finish = [&](FillEnd end, int error = 0) {
+    report.end = end;
+    if (error != 0) report.error = error;
+    report.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return report;
+  };
+
+  int dirfd = ::open(target_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirfd < 0) return finish(FillEnd::kFailed, errno);
+  struct DirCloser {
+    int fd;
+    ~DirCloser() { ::close(fd); }
+  } closeDir{dirfd};
+
+  // The blocks of files deleted a moment ago are free only once the
+  // transaction that freed them is on the disk (btrfs, and ext4's journal).
+  ::syncfs(dirfd);
+  const Space space = SpaceOf(dirfd, IsBtrfs(target_));
+  report.freeBefore = space.usable;
+  report.reserved = space.reserved;
+
+  std::unique_ptr<PatternSource> pattern;
+  try {
+    pattern = std::make_unique<PatternSource>();
+  } catch (const std::exception&) {
+    return finish(FillEnd::kFailed, EIO);
+  }
+  Fill fill;
+  int error = 0;
+  int fd = OpenUnnamed(dirfd, target_.folder, error);
+  if (fd < 0) return finish(FillEnd::kFailed, error);
+  fill.fds.push_back(fd);
+
+  std::vector<unsigned char> buffer(kChunkSize);
+  size_t chunk = kChunkSize;
+  off_t offset = 0;
+  bool full = false;
+  while (!full) {
+    const size_t length =
+        options_.flush == FlushMode::kPeriodicSync ? std::min<size_t>(chunk, fill.budget) : chunk;
+    pattern->Fill(buffer.data(), length);
+    ssize_t n = ::pwrite(fd, buffer.data(), length, offset);
+    if (n > 0) {
+      if (int failure = fill.Flush(options_.flush, {fd, offset, n}); failure != 0)
+        return finish(FillEnd::kFailed, failure);
+      offset += n;
+      report.written += static_cast<uint64_t>(n);
+      if (goOn_ && !goOn_(report.written, report.freeBefore)) {
+        fill.Release();
+        return finish(FillEnd::kAborted);
+      }
+      continue;
+    }
+    const int failure = n == 0 ? EIO : errno;
+    if (failure == EINTR) continue;
+    if (failure == ENOSPC || failure == EDQUOT) {
+      // Ever smaller chunks reach the last blocks.
+      if (chunk > space.block) {
+        chunk = std::max<size_t>(space.block, chunk / 2 / space.block * space.block);
+      } else {
+        full = true;
+        if (failure == EDQUOT) report.error = EDQUOT;
+      }
+      continue;
+    }
+    if (failure == EFBIG) {
+      // This file system limits a file's size: go on in another one.
+      fd = OpenUnnamed(dirfd, target_.folder, error);
+      if (fd < 0) return finish(FillEnd::kFailed, error);
+      fill.fds.push_back(fd);
+      offset = 0;
+      continue;
+    }
+    return finish(FillEnd::kFailed, failure);
+  }
+  for (int held : fill.fds) {
+    if (::fdatasync(held) != 0) return finish(FillEnd::kFailed, errno);
+  }
+  report.leftFree = SpaceOf(dirfd, IsBtrfs(target_)).usable;
+  if (beforeRelease) beforeRelease();
+  fill.Release();
+
+  if (options_.trim) {
+    // The released blocks must be free on the disk before they can be trimmed.
+    ::syncfs(dirfd);
+    report.trimAsked = true;
+    struct fstrim_range range {};
+    range.len = UINT64_MAX;
+    report.trimmed = ::ioctl(dirfd, FITRIM, &range) == 0;
+    if (!report.trimmed) report.trimError = errno;
+  }
+  // Much left free when the disk said it was full: another program took the
+  // space, or a quota ended the fill.
+  const uint64_t slack = std::max<uint64_t>(report.freeBefore / 50, uint64_t{32} << 20);
+  if (report.error == EDQUOT || report.leftFree > slack) return finish(FillEnd::kEarlyFull);
+  return finish(FillEnd::kFull);
+}
+
+}  // namespace corvane

@@ -1,0 +1,82 @@
+#pragma once
+// Overwrites the free space of one file system: one unnamed file is filled
+// with unpredictable data until the disk is full, forced to the device and
+// released. The file never has a name that could outlive the process, so an
+// abort, a crash or a kill gives the space back and leaves nothing behind.
+//
+// Where a write goes to a new place (copy-on-write, log-structured), this is
+// what reaches the old blocks of destroyed files: they are free space now.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// The file system to fill, as the caller found it.
+struct FillTarget {
+  std::string folder;      // a folder on it that the fill may write in
+  std::string mountPoint;  // for the report
+  std::string fileSystem;  // "btrfs", "ext4/ext3/ext2"...; "" when unknown
+};
+
+// How written data is pushed to the disk while the fill runs, so that the
+// page cache never fills up with it.
+enum class FlushMode {
+  kPeriodicSync,  // fdatasync whenever the disk has a tenth of a second's worth
+  kWriteBehind,   // start each chunk's write-back at once, wait for older ones
+};
+
+enum class FillEnd {
+  kFull,       // written until the disk was full, forced to the device
+  kAborted,    // the caller asked to stop
+  kEarlyFull,  // the disk filled while much of the free space was never written
+  kFailed,     // could not start, or a write failed
+};
+
+struct FillReport {
+  FillEnd end = FillEnd::kFailed;
+  int error = 0;            // errno of the failure, when there was one
+  uint64_t freeBefore = 0;  // bytes free to this user when the fill started
+  uint64_t written = 0;     // bytes written into the free space
+  uint64_t reserved = 0;    // bytes kept for root, out of this user's reach
+  uint64_t leftFree = 0;    // bytes still free to this user when the disk was full
+  double seconds = 0;       // the fill's duration, release included
+  bool trimAsked = false;   // a trim was tried after the release
+  bool trimmed = false;     // ... and the device took it
+  int trimError = 0;
+};
+
+class FreeSpaceFill {
+ public:
+  struct Options {
+    // Measured on ext4 images: the periodic sync is faster and keeps less in
+    // the cache (write-behind never flushes a loop device's backing file).
+    FlushMode flush = FlushMode::kPeriodicSync;
+    // Trim the free space after the release (only root may).
+    bool trim = false;
+  };
+
+  // `goOn` runs after every chunk with the bytes written so far and the free
+  // space at the start; returning false aborts.
+  FreeSpaceFill(FillTarget target, Options options,
+                std::function<bool(uint64_t written, uint64_t freeBefore)> goOn = {});
+
+  FillReport Run();
+
+  // Runs once the data is forced to the device, before the release: only
+  // tests set it, to look at the disk while the fill holds it.
+  std::function<void()> beforeRelease;
+
+  static constexpr size_t kChunkSize = size_t{8} << 20;
+  // Write-behind: chunks written but not yet waited for.
+  static constexpr int kChunksInFlight = 2;
+
+ private:
+  struct Fill;
+  FillTarget target_;
+  Options options_;
+  std::function<bool(uint64_t, uint64_t)> goOn_;
+};
+
+}  // namespace corvane

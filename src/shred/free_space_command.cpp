@@ -1,0 +1,63 @@
+#include "shred/free_space_command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/modal.h"
+#include "shell/form1.h"
+#include "shred/core/free_space_report.h"
+#include "shred/run_controls.h"
+
+namespace corvane {
+
+namespace {
+
+void EndControls(Form1& form) {
+  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  SetOtherButtonsEnabled(form, true);
+  SetFieldsEnabled(form, true);
+  ResetBar(form);
+}
+
+}  // namespace
+
+WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets) {
+  if (form.StopRequested || !form.Run.Start(Command::kFreeSpaceWipe)) return WipeEnd::kNotDone;
+  RunScope scope(form.Run, Command::kFreeSpaceWipe);
+  SetFieldsEnabled(form, false);
+  SetOtherButtonsEnabled(form, false);
+  form.DeleteFiles->setAllCaptions(kAbortCaption);
+
+  WipeEnd outcome = WipeEnd::kDone;
+  for (const FillTarget& target : targets) {
+    form.ProgressBar1->setValue(0);
+    form.ProgressBar1->setCaptionText(QStringLiteral("Overwriting Free Space - "));
+    // Only root may trim.
+    FreeSpaceFill fill(target, {FlushMode::kPeriodicSync, ::geteuid() == 0},
+                       [&form](uint64_t written, uint64_t freeBefore) {
+                         const int64_t max = std::max<int64_t>(1, int64_t(freeBefore >> 20));
+                         form.ProgressBar1->setMax(max);
+                         form.ProgressBar1->setValue(std::min(max, int64_t(written >> 20)));
+                         CurrentModal().PumpEvents();
+                         return !form.StopRequested && !form.Run.Aborting();
+                       });
+    const FillReport report = fill.Run();
+    if (form.StopRequested) return WipeEnd::kStopped;  // the window is closing: no word
+    const FillMessage message = FillReportMessage(target, report);
+    CurrentModal().MessageBox(message.prompt, message.style, message.title);
+    if (report.end != FillEnd::kFull) outcome = WipeEnd::kNotDone;
+    if (report.end == FillEnd::kAborted) break;
+  }
+  EndControls(form);
+  return outcome;
+}
+
+int WipeFreeSpaceFromCommandLine(Form1& form, const FillTarget& target, uint64_t freeBytes) {
+  if (CurrentModal().MessageBox(FillConfirmation(target, freeBytes), kMbExclamationYesNo,
+                                "Corvane - Overwrite Free Space") != kIdYes)
+    return 1;
+  return WipeFreeSpace(form, {target}) == WipeEnd::kDone ? 0 : 1;
+}
+
+}  // namespace corvane

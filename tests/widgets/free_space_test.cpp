@@ -1,0 +1,62 @@
+// Overwriting free space from the window and from the command line, on real
+// loop-mounted images.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "scan_test_support.h"
+#include "shred/core/free_space_place.h"
+#include "shred/core/free_space_report.h"
+#include "shred/free_space_command.h"
+#include "support/loop_mount.h"
+
+namespace corvane {
+namespace {
+
+using testing::LoopMount;
+using testing::ScanWindow;
+using testing::TempDir;
+
+TEST(FreeSpace, FromTheCommandLineThenRefusedOnceReadOnly) {
+  TempDir t;
+  LoopMount m(t, "ext4");
+  if (!m.mounted) GTEST_SKIP() << m.skip;
+  const uint64_t freeAtStart = m.Free();
+  FillPlace place = PlaceOf(m.mnt);
+  ASSERT_EQ(place.refusal, "");
+  ScanWindow w;
+  EXPECT_EQ(WipeFreeSpaceFromCommandLine(w.form, place.target, place.freeBytes), 0);
+  ASSERT_EQ(w.modal.boxes.size(), 2u);
+  EXPECT_NE(w.modal.boxes[0].prompt.find(FormatBytes(place.freeBytes) + " of free space"),
+            std::string::npos);
+  EXPECT_EQ(w.modal.boxes[1].prompt.rfind("Free Space Overwritten!\n", 0), 0u);
+  EXPECT_NEAR(double(m.Free()), double(freeAtStart), freeAtStart * 0.01);
+
+  ASSERT_EQ(std::system(("mount -o remount,ro " + m.mnt).c_str()), 0);
+  const int status = std::system(
+      (std::string(CORVANE_EXE) + " --wipe-free-space " + m.mnt + " 2>/dev/null").c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(PlaceOf(m.mnt).refusal, "it is on a read-only file system");
+}
+
+// The Delete button is the overwrite's Abort: the space comes back at once
+// and the report says it was aborted.
+TEST(FreeSpace, AbortFromTheWindow) {
+  TempDir t;
+  LoopMount m(t, "ext4");
+  if (!m.mounted) GTEST_SKIP() << m.skip;
+  const uint64_t freeAtStart = m.Free();
+  ScanWindow w;
+  w.modal.onPump = [&](int pump) {
+    if (pump == 3) w.form.DeleteFiles->click();
+  };
+  EXPECT_EQ(WipeFreeSpace(w.form, {{m.mnt, m.mnt, "ext4/ext3/ext2"}}), WipeEnd::kNotDone);
+  ASSERT_EQ(w.modal.boxes.size(), 1u);
+  EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Free Space Overwrite Aborted!\n", 0), 0u);
+  EXPECT_FALSE(w.form.Run.Running());
+  EXPECT_NEAR(double(m.Free()), double(freeAtStart), freeAtStart * 0.01);
+}
+
+}  // namespace
+}  // namespace corvane
