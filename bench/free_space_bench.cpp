@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     std::printf("skipped: no loop mount here\n");
     return 0;
   }
-  const FillTarget target{mnt, mnt, "ext4/ext3/ext2"};
+  const FillTarget target{mnt, mnt, "ext4"};
 
   // dd writes as much as the first fill did, so both cover the same disk.
   double ddSeconds = 0;

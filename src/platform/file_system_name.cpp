@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -49,7 +51,18 @@ std::string MountTypeOf(int fd) {
   return {};
 }
 
+constexpr const char* kPseudoFileSystems[] = {
+    "proc",       "sysfs",      "devtmpfs",    "devpts",  "cgroup",       "cgroup2",  "debugfs",
+    "tracefs",    "securityfs", "configfs",    "bpf",     "pstore",       "efivarfs", "mqueue",
+    "hugetlbfs",  "autofs",     "binfmt_misc", "fusectl", "selinuxfs",    "smackfs",  "nsfs",
+    "rpc_pipefs", "nfsd",       "pipefs",      "sockfs",  "anon_inodefs", "rdt",      "resctrl"};
+
 }  // namespace
+
+bool IsPseudoFileSystem(const std::string& name) {
+  return std::any_of(std::begin(kPseudoFileSystems), std::end(kPseudoFileSystems),
+                     [&](const char* pseudo) { return name == pseudo; });
+}
 
 std::string FileSystemNameOf(int fd) {
   if (std::string name = MountTypeOf(fd); !name.empty()) return name;

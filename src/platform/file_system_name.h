@@ -9,4 +9,8 @@ namespace corvane {
 // type, which names fewer kinds. "" when unknown.
 std::string FileSystemNameOf(int fd);
 
+// True for a file system the kernel makes up (proc, sysfs, cgroup...), which
+// holds no files with content of their own.
+bool IsPseudoFileSystem(const std::string& name);
+
 }  // namespace corvane

@@ -25,17 +25,6 @@ constexpr char kReplacement[] = "\xEF\xBF\xBD";
 
 // File systems the kernel makes up: their entries are switches and views of
 // its state, with no stored content to destroy.
-constexpr const char* kPseudoFileSystems[] = {
-    "proc",       "sysfs",      "devtmpfs",    "devpts",  "cgroup",       "cgroup2",  "debugfs",
-    "tracefs",    "securityfs", "configfs",    "bpf",     "pstore",       "efivarfs", "mqueue",
-    "hugetlbfs",  "autofs",     "binfmt_misc", "fusectl", "selinuxfs",    "smackfs",  "nsfs",
-    "rpc_pipefs", "nfsd",       "pipefs",      "sockfs",  "anon_inodefs", "rdt",      "resctrl"};
-
-bool IsPseudo(const std::string& name) {
-  return std::any_of(std::begin(kPseudoFileSystems), std::end(kPseudoFileSystems),
-                     [&](const char* pseudo) { return name == pseudo; });
-}
-
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;
   std::istringstream in(path);
@@ -124,7 +113,7 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   if (fd < 0) return;
   std::string type = rules.fileSystemName ? rules.fileSystemName(fd) : std::string();
   ::close(fd);
-  if (IsPseudo(type))
+  if (IsPseudoFileSystem(type))
     verdict.refusal = "It lies on " + type + ", a file system the kernel makes up, which holds " +
                       "no files to destroy.";
 }

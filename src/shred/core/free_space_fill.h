@@ -17,7 +17,7 @@ namespace corvane {
 struct FillTarget {
   std::string folder;      // a folder on it that the fill may write in
   std::string mountPoint;  // for the report
-  std::string fileSystem;  // "btrfs", "ext4/ext3/ext2"...; "" when unknown
+  std::string fileSystem;  // its type name, "btrfs", "ext4"...; "" when unknown
 };
 
 // How written data is pushed to the disk while the fill runs, so that the

@@ -9,31 +9,26 @@
 #include <iterator>
 
 #include "platform/file_system_kind.h"
+#include "platform/file_system_name.h"
 
 namespace corvane {
 
 namespace {
 
-// File systems whose free space lies on a disk of this machine. Anything
-// else (tmpfs, proc, overlays, unknown kinds) has nothing a fill could reach.
-bool OnALocalDisk(uint64_t type, const std::string& name) {
+// File systems whose free space lies on a disk of this machine.
+bool OnALocalDisk(const std::string& name) {
   for (const char* disk :
-       {"btrfs", "zfs", "f2fs", "nilfs2", "bcachefs", "ext4/ext3/ext2", "xfs", "vfat", "exfat"})
+       {"ext2", "ext3", "ext4", "xfs", "btrfs", "f2fs", "zfs", "nilfs2", "bcachefs", "vfat",
+        "msdos", "exfat", "ntfs3", "jfs", "reiserfs", "hfsplus"})
     if (name == disk) return true;
-  // ntfs3, jfs, reiserfs, hfsplus
-  for (uint64_t other : {0x7366746EULL, 0x3153464AULL, 0x52654973ULL, 0x482BULL})
-    if (type == other) return true;
   return false;
 }
 
 // Where a server or a helper program decides what becomes of the blocks.
-bool Remote(uint64_t type, const std::string& name) {
-  for (const char* remote : {"nfs", "smb", "cifs", "smb2", "fuse"})
+bool Remote(const std::string& name) {
+  for (const char* remote : {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ceph", "9p", "afs", "fuse"})
     if (name == remote) return true;
-  // ceph, 9p, afs
-  for (uint64_t other : {0x00C36400ULL, 0x01021997ULL, 0x6B414653ULL})
-    if (type == other) return true;
-  return false;
+  return name.rfind("fuse.", 0) == 0;
 }
 
 bool SameDevice(const std::string& path, dev_t device) {
@@ -66,33 +61,39 @@ std::string WritableFolderOn(const std::string& start, const std::string& mountP
 FillPlace PlaceOf(const std::string& folder) {
   FillPlace place;
   place.target.folder = folder;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (fd >= 0) ::close(fd);
     place.refusal = "it is not a folder";
     return place;
   }
+  const std::string name = FileSystemNameOf(fd);
+  struct statvfs fs {};
+  const bool known = ::fstatvfs(fd, &fs) == 0;
+  ::close(fd);
   std::ifstream in("/proc/self/mountinfo", std::ios::binary);
   const std::string mountinfo{std::istreambuf_iterator<char>(in), {}};
   place.target.mountPoint = MountPointIn(mountinfo, st.st_dev, folder);
-
-  const uint64_t type = StatfsType(folder).value_or(0);
-  place.target.fileSystem = ClassifyFileSystem(type).name;
-  struct statvfs fs {};
-  if (::statvfs(folder.c_str(), &fs) != 0) {
+  place.target.fileSystem = name;
+  if (!known) {
     place.refusal = "its file system cannot be asked for its free space";
   } else if (fs.f_flag & ST_RDONLY) {
     place.refusal = "it is on a read-only file system";
-  } else if (Remote(type, place.target.fileSystem)) {
-    place.refusal = "it is on a network or user-space file system, whose disk Corvane cannot reach";
-  } else if (!OnALocalDisk(type, place.target.fileSystem)) {
-    place.refusal =
-        "it is not on a disk's file system (it lives in memory or is made up by the system)";
+  } else if (IsPseudoFileSystem(name)) {
+    place.refusal = "it lies on " + name + ", a file system the kernel makes up";
+  } else if (Remote(name)) {
+    place.refusal = "it is on a network or user-space file system (" + name +
+                    "), whose disk Corvane cannot reach";
+  } else if (!OnALocalDisk(name)) {
+    place.refusal = "it lies on " + (name.empty() ? std::string("an unknown kind") : name) +
+                    ", a file system whose free space is not on a disk";
   } else if (!Writable(folder)) {
     place.refusal = "you cannot write in it";
   }
   // Root may fill what is kept for root, except on btrfs, where that gap is
   // the file system's own.
-  const bool rootReserve = ::geteuid() == 0 && place.target.fileSystem != "btrfs";
+  const bool rootReserve = ::geteuid() == 0 && name != "btrfs";
   place.freeBytes =
       uint64_t{rootReserve ? fs.f_bfree : fs.f_bavail} * (fs.f_frsize ? fs.f_frsize : fs.f_bsize);
   return place;
