@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,17 +23,6 @@ int OpenDirAt(int dirfd, const std::string& name) {
   return fd;
 }
 }  // namespace
-
-int InfoOf(int fd, DirInfo& info) {
-  struct statx sx {};
-  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_TYPE, &sx) != 0)
-    return errno;
-  info.id = EntryId{static_cast<uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
-                    static_cast<uint64_t>(sx.stx_ino)};
-  info.mount_root = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-                    (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  return 0;
-}
 
 void RaiseOpenFileLimit() {
   struct rlimit limit {};
@@ -77,7 +65,7 @@ int DirCursor::OpenAnchor(const std::string& anchor) {
   if (opening.fd < 0) return opening.error;
   int fd = opening.fd;
   Level level{anchor, fd, {}};
-  if (int error = InfoOf(fd, level.info); error != 0) {
+  if (int error = ReadEntry(fd, "", level.info); error != 0) {
     ::close(fd);
     return error;
   }
@@ -86,14 +74,14 @@ int DirCursor::OpenAnchor(const std::string& anchor) {
   return 0;
 }
 
-int DirCursor::Enter(std::string_view name, DirInfo& info, bool cross_mount) {
+int DirCursor::Enter(std::string_view name, EntryInfo& info, bool cross_mount) {
   path_known_ = false;
   return Push(name, {}, {}, &info, cross_mount);
 }
 
 int DirCursor::OpenAnchor(const ListedEntry& entry) {
   if (int error = OpenAnchor(AnchorPath(entry)); error != 0) return error;
-  if (levels_[0].info.id != entry.anchor_id) {
+  if (!SameEntry(entry.anchor_id, levels_[0].info.id)) {
     Reset();
     return kIdentityChanged;
   }
@@ -114,7 +102,7 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
 
   std::string_view anchor = anchor_end == 0 ? std::string_view(".") : path.substr(0, anchor_end);
   if (!path_known_ || levels_.empty() || levels_[0].name != anchor ||
-      levels_[0].info.id != entry.anchor_id) {
+      !SameEntry(entry.anchor_id, levels_[0].info.id)) {
     if (int error = OpenAnchor(entry); error != 0) return error;
     path_known_ = true;
     levels_[0].end = anchor_end;
@@ -155,17 +143,17 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
 }
 
 int DirCursor::Push(std::string_view name, std::string_view path, const Expect& expect,
-                    DirInfo* found, bool cross_mount) {
+                    EntryInfo* found, bool cross_mount) {
   Level level{std::string(name), -1, {}};
   level.fd = OpenDirAt(levels_.back().fd, level.name);
   if (level.fd < 0) return errno;
-  int error = InfoOf(level.fd, level.info);
+  int error = ReadEntry(level.fd, "", level.info);
   if (found != nullptr) *found = level.info;
-  const DirInfo& parent = levels_.back().info;
+  const EntryInfo& parent = levels_.back().info;
   if (error == 0 && !cross_mount && (level.info.mount_root || level.info.id.dev != parent.id.dev))
     error = EXDEV;
   if (error == 0 && expect) {
-    if (std::optional<EntryId> want = expect(path); want && *want != level.info.id)
+    if (std::optional<EntryId> want = expect(path); want && !SameEntry(*want, level.info.id))
       error = kIdentityChanged;
   }
   if (error != 0) {
@@ -197,10 +185,10 @@ int DirCursor::Pop() {
     // Up through "..", then make sure it is the same directory as before: a
     // folder moved meanwhile has another parent.
     int fd = OpenDirAt(child.fd, "..");
-    DirInfo info;
+    EntryInfo info;
     if (fd < 0) {
       error = errno;
-    } else if ((error = InfoOf(fd, info)) == 0 && info.id != parent.info.id) {
+    } else if ((error = ReadEntry(fd, "", info)) == 0 && !SameEntry(parent.info.id, info.id)) {
       error = kIdentityChanged;
     }
     if (error == 0) {

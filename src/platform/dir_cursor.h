@@ -19,21 +19,9 @@
 
 namespace corvane {
 
-// The error a level reports when the object found is not the one expected.
-inline constexpr int kIdentityChanged = ESTALE;
-
-// A directory as its open descriptor shows it.
-struct DirInfo {
-  EntryId id;
-  bool mount_root = false;  // the root of a mount (bind mounts included)
-};
-
 // Raises the soft limit on open descriptors to the hard one, so that deep
 // folders can be held open level by level.
 void RaiseOpenFileLimit();
-
-// Reads `fd`'s identity and whether it is a mount root. Returns 0 or errno.
-int InfoOf(int fd, DirInfo& info);
 
 class DirCursor {
  public:
@@ -56,7 +44,7 @@ class DirCursor {
 
   // The descriptor of the directory reached; valid after a 0 result.
   int fd() const { return levels_.empty() ? -1 : levels_.back().fd; }
-  const DirInfo& info() const { return levels_.back().info; }
+  const EntryInfo& info() const { return levels_.back().info; }
   // The last component of the entry passed to MoveToParentOf.
   const std::string& name() const { return name_; }
 
@@ -69,7 +57,7 @@ class DirCursor {
   // Opens the subdirectory `name` of the current level as the new current
   // level. A mount root is refused with EXDEV (`info` still describes it)
   // unless `cross_mount` allows it.
-  int Enter(std::string_view name, DirInfo& info, bool cross_mount = false);
+  int Enter(std::string_view name, EntryInfo& info, bool cross_mount = false);
   // Back to the level above.
   int Leave() { return Pop(); }
   size_t depth() const { return levels_.size(); }
@@ -78,12 +66,12 @@ class DirCursor {
   struct Level {
     std::string name;  // the component, or the anchor's path for level 0
     int fd = -1;       // -1 when closed to stay within the limit
-    DirInfo info;
+    EntryInfo info;
     size_t end = 0;  // where the component ends in the path that led here
   };
 
   int OpenAnchor(const ListedEntry& entry);
-  int Push(std::string_view name, std::string_view path, const Expect& expect, DirInfo* found,
+  int Push(std::string_view name, std::string_view path, const Expect& expect, EntryInfo* found,
            bool cross_mount = false);
   int Pop();
   void CloseOldest();

@@ -34,9 +34,10 @@ std::vector<std::string> Components(const std::string& path) {
 }
 
 std::optional<EntryId> IdentityOf(const std::string& path) {
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return IdOf(st);
+  EntryInfo info;
+  if (path.empty() || ReadEntry(AT_FDCWD, path.c_str(), info, kFollowLinks | kNoOpen) != 0)
+    return std::nullopt;
+  return info.id;
 }
 
 // True when `folder` is `target` or one of the folders above it: walks up from
@@ -94,20 +95,18 @@ std::optional<std::string> IdentityRefusal(const EntryId& id, const GateRules& r
 // The verdict on the last component `name` of the folder open at `parent`.
 void Judge(int parent, const std::string& name, const GateRules& rules, bool folderWanted,
            GateVerdict& verdict) {
-  struct stat st {};
+  EntryInfo st;
   const bool root = name.empty();
-  if ((root ? ::fstat(parent, &st) : ::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW)) !=
-      0)
-    return;  // missing: nothing there to protect
-  verdict.kind = S_ISDIR(st.st_mode) ? GateKind::kFolder : GateKind::kFile;
+  if (ReadEntry(parent, name.c_str(), st, kNoOpen) != 0) return;  // missing: nothing to protect
+  verdict.kind = S_ISDIR(st.mode) ? GateKind::kFolder : GateKind::kFile;
   if (folderWanted && verdict.kind != GateKind::kFolder) {
-    verdict.refusal = S_ISLNK(st.st_mode) ? "It is a symbolic link, not a folder of its own."
-                                          : "It is not a folder.";
+    verdict.refusal = S_ISLNK(st.mode) ? "It is a symbolic link, not a folder of its own."
+                                       : "It is not a folder.";
     return;
   }
-  if ((verdict.refusal = IdentityRefusal(IdOf(st), rules))) return;
+  if ((verdict.refusal = IdentityRefusal(st.id, rules))) return;
   // A link is destroyed as itself: what matters is where the link lies.
-  int fd = root || S_ISLNK(st.st_mode)
+  int fd = root || S_ISLNK(st.mode)
                ? ::dup(parent)
                : ::openat(parent, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return;

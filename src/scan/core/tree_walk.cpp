@@ -2,9 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -27,22 +25,6 @@ struct Node {
   uint32_t next_sibling = kNone;
 };
 
-// File systems whose directories report the same inode number as lstat does;
-// elsewhere (overlay, FUSE...) every listed file is looked at on its own.
-bool DirectoryInodesAreExact(int fd) {
-  struct statfs fs {};
-  if (::fstatfs(fd, &fs) != 0) return false;
-  switch (static_cast<unsigned long>(fs.f_type)) {
-    case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
-    case XFS_SUPER_MAGIC:
-    case TMPFS_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-      return true;
-    default:
-      return false;
-  }
-}
-
 class Walker {
  public:
   Walker(const WalkOptions& options, TreeListing& out) : options_(options), out_(out) {}
@@ -61,7 +43,6 @@ class Walker {
   std::vector<Node> nodes_;
   std::vector<DirEntryAt> entries_;
   std::vector<bool> listed_;
-  bool exact_inodes_ = false;
 };
 
 uint32_t Walker::AddNode(uint32_t parent, ListedEntry entry) {
@@ -90,14 +71,9 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
       if (listed_[i] || e.name[0] == '.' || (e.type != DT_REG && e.type != DT_LNK)) continue;
       if (!MatchMask(mask, e.name)) continue;
       listed_[i] = true;
-      ListedEntry file{
-          prefix + e.name, {cursor_.info().id.dev, e.ino}, folder.anchor_length, folder.anchor_id};
-      if (!exact_inodes_) {
-        struct stat st {};
-        if (::fstatat(cursor_.fd(), e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        file.id = IdOf(st);
-      }
-      out_.files.push_back(std::move(file));
+      EntryInfo info;
+      if (ReadEntry(cursor_.fd(), e.name.c_str(), info) != 0) continue;  // gone meanwhile
+      out_.files.push_back({prefix + e.name, info.id, folder.anchor_length, folder.anchor_id});
     }
   }
   if (options_.recurse) {
@@ -120,23 +96,21 @@ void Walker::Run(const std::string& folder) {
     return;
   }
   root.anchor_id = cursor_.info().id;
-  struct stat st {};
-  if (::fstatat(cursor_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    out_.refusal = errno == ENOENT ? WalkRefusal::kMissing : WalkRefusal::kUnreadable;
+  EntryInfo info;
+  if (int error = ReadEntry(cursor_.fd(), name.c_str(), info); error != 0) {
+    out_.refusal = error == ENOENT ? WalkRefusal::kMissing : WalkRefusal::kUnreadable;
     return;
   }
-  if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode)) {
-    out_.refusal = S_ISLNK(st.st_mode) ? WalkRefusal::kSymlink : WalkRefusal::kNotDirectory;
+  if (!S_ISDIR(info.mode)) {
+    out_.refusal = S_ISLNK(info.mode) ? WalkRefusal::kSymlink : WalkRefusal::kNotDirectory;
     return;
   }
-  root.id = IdOf(st);
-  DirInfo info;
+  root.id = info.id;
   // The chosen folder may be a mount point itself; the walk then stays on it.
   int error = cursor_.Enter(name, info, true);
-  if (error == 0 && info.id != root.id) error = kIdentityChanged;
+  if (error == 0 && !SameEntry(root.id, info.id)) error = kIdentityChanged;
   AddNode(kNone, root);
   if (error == 0) {
-    exact_inodes_ = DirectoryInodesAreExact(cursor_.fd());
     struct Frame {
       uint32_t node;
       std::vector<std::string> subfolders;
@@ -157,7 +131,15 @@ void Walker::Run(const std::string& folder) {
       ListedEntry child{
           AddBackslash(parent.path, "/") + sub, {}, parent.anchor_length, parent.anchor_id};
       error = cursor_.Enter(sub, info);
-      if (error != 0 && error != EXDEV) continue;  // vanished, swapped, refused
+      if (error != 0 && error != EXDEV) {
+        // A folder that cannot be opened is still listed, so that its removal
+        // is tried and, if it fails, named; only its content stays unknown.
+        // One that vanished or became something else is left out.
+        if (ReadEntry(cursor_.fd(), sub.c_str(), info) != 0 || !S_ISDIR(info.mode)) continue;
+        child.id = info.id;
+        AddNode(top.node, std::move(child));
+        continue;
+      }
       child.id = info.id;
       uint32_t node = AddNode(top.node, std::move(child));
       // Another mount is listed but not entered.

@@ -12,8 +12,8 @@
 namespace corvane {
 
 namespace {
-bool ReadOnly(const struct stat& st) {
-  return !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+bool ReadOnly(const EntryInfo& st) {
+  return !S_ISLNK(st.mode) && (st.mode & S_IWUSR) == 0;
 }
 
 SurvivalReason ReasonOfAccess(int error) {
@@ -47,22 +47,25 @@ void ShredEngine::Keep(ShredFile& file, SurvivalReason reason, int error) {
   file.state = FileState::kKept;
 }
 
-bool ShredEngine::NameStillLeadsToIt(ShredFile& file, struct stat& st) {
-  if (::fstatat(file.dirfd, file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    const int failure = errno;
+bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
+  if (int failure = CheckEntry(file.dirfd, file.name.c_str(), file.id, st); failure != 0) {
     if (failure == ENOENT) {
       Close(file);
       file.state = FileState::kGone;  // nothing left to destroy under this name
+    } else if (failure == kIdentityChanged) {
+      Keep(file, SurvivalReason::kChanged);
     } else {
       Keep(file, ReasonOfAccess(failure), failure);
     }
     return false;
   }
-  if (IdOf(st) != file.id) {
-    Keep(file, SurvivalReason::kChanged);
+  if (st.mount_root) {
+    // A file mounted over the listed name: writes would reach the file behind
+    // the mount, which was never listed.
+    Keep(file, SurvivalReason::kOtherFileSystem);
     return false;
   }
-  if (S_ISDIR(st.st_mode)) {
+  if (S_ISDIR(st.mode)) {
     Keep(file, SurvivalReason::kOther, EISDIR);
     return false;
   }
@@ -75,9 +78,9 @@ bool ShredEngine::NameStillLeadsToIt(ShredFile& file, struct stat& st) {
 
 bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
   Hook(ShredStep::kOpen);
-  struct stat st {};
-  if (!NameStillLeadsToIt(file, st) || !S_ISREG(st.st_mode)) return true;
-  if (st.st_size > max_size) return false;
+  EntryInfo st;
+  if (!NameStillLeadsToIt(file, st) || !S_ISREG(st.mode)) return true;
+  if (st.size > static_cast<uint64_t>(max_size)) return false;
   // Never blocks, never follows a link, never becomes a terminal.
   file.fd = ::openat(file.dirfd, file.name.c_str(),
                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -88,11 +91,11 @@ bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
   }
   // The check that counts is the one on the open descriptor: it cannot be
   // redirected any more.
-  if (::fstat(file.fd, &st) != 0 || IdOf(st) != file.id || !S_ISREG(st.st_mode)) {
+  if (CheckEntry(file.fd, "", file.id, st) != 0 || !S_ISREG(st.mode)) {
     Keep(file, SurvivalReason::kChanged);
     return true;
   }
-  file.size = st.st_size;
+  file.size = static_cast<int64_t>(st.size);
   return true;
 }
 
@@ -148,7 +151,7 @@ void ShredEngine::Finish(ShredFile& file) {
     Close(file);
   }
   Hook(ShredStep::kUnlink);
-  struct stat st {};
+  EntryInfo st;
   if (!NameStillLeadsToIt(file, st)) return;
   if (::unlinkat(file.dirfd, file.name.c_str(), 0) != 0 && errno != ENOENT) {
     const int failure = errno;

@@ -14,7 +14,8 @@
 // to the caller (ShredBatch), which waits once for a whole batch of files.
 //
 // A file is kept, with its reason, when it is read-only, is no longer the
-// listed object, has other hard links (its content would live on under them),
+// listed object, is a mount point of its own (a bind-mounted file), has other
+// hard links (its content would live on under them),
 // could not be overwritten, or keeps growing while it is overwritten.
 #include <cstdint>
 #include <deque>
@@ -91,7 +92,7 @@ class ShredEngine {
 
  private:
   // Checks that the name still leads to the listed object; sets the reason.
-  bool NameStillLeadsToIt(ShredFile& file, struct stat& st);
+  bool NameStillLeadsToIt(ShredFile& file, EntryInfo& st);
   // Overwrites the regions holding data in [from, to). 0, errno, or -1 when
   // stopped.
   int OverwriteRange(ShredFile& file, int64_t from, int64_t to);

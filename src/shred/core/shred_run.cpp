@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -118,19 +117,13 @@ std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
   if (engine_.before_step) engine_.before_step(ShredStep::kRemoveFolder);
   const int dirfd = cursor_.fd();
   const char* name = cursor_.name().c_str();
-  struct statx sx {};
-  if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_TYPE, &sx) != 0) {
-    const int failure = errno;
+  EntryInfo found;
+  if (int failure = CheckEntry(dirfd, name, folder.id, found); failure != 0) {
     if (failure == ENOENT) return std::nullopt;
     return Survivor{folder.path, ReasonOfReach(failure), failure};
   }
-  EntryId found{static_cast<uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)),
-                static_cast<uint64_t>(sx.stx_ino)};
-  if (found != folder.id || !S_ISDIR(sx.stx_mode))
-    return Survivor{folder.path, SurvivalReason::kChanged, 0};
-  bool mount_root = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-                    (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  if (mount_root || found.dev != cursor_.info().id.dev)
+  if (!S_ISDIR(found.mode)) return Survivor{folder.path, SurvivalReason::kChanged, 0};
+  if (found.mount_root || found.id.dev != cursor_.info().id.dev)
     return Survivor{folder.path, SurvivalReason::kOtherFileSystem, 0};
   if (::unlinkat(dirfd, name, AT_REMOVEDIR) == 0) return std::nullopt;
   const int failure = errno;

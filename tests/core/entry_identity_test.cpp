@@ -1,0 +1,113 @@
+// An entry is the object that was listed, over time: a reused inode number,
+// a folder swapped for another real folder, or a folder moved while the
+// cursor had let go of it never passes for the listed one.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "platform/dir_cursor.h"
+#include "platform/file_ops.h"
+#include "shred/core/shred_run.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+std::optional<Survivor> Shred(const ListedEntry& entry, int64_t passes) {
+  ShredRun run(passes, passes > 1);
+  run.StartFile(entry);
+  for (int64_t pass = 1; pass <= passes; ++pass) run.FilePass(pass);
+  return run.FileOutcome(entry);
+}
+
+// `rel` below `anchor`, with `anchor` as the directory the user chose.
+ListedEntry Below(const std::string& anchor, const std::string& rel) {
+  ListedEntry entry = IdentifyPath(anchor + "/" + rel).value();
+  entry.anchor_length = static_cast<uint32_t>(anchor.size());
+  entry.anchor_id = IdentifyPath(anchor).value().id;
+  return entry;
+}
+
+// Waits until the clock that stamps new files moves on, so that a file
+// created next cannot share its birth time with one created before.
+void NextClockTick() {
+  timespec start{}, now{};
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &start);
+  do ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  while (now.tv_sec == start.tv_sec && now.tv_nsec == start.tv_nsec);
+}
+
+TEST(EntryIdentity, AReusedInodeNumberIsAnotherFile) {
+  for (int64_t passes : {1, 3}) {
+    TempDir t;
+    std::string path = t.Write("report.txt", "nobody's");
+    const ListedEntry listed = IdentifyPath(path).value();
+    NextClockTick();
+    bool reused = false;
+    for (int attempt = 0; attempt < 20 && !reused; ++attempt) {
+      ::unlink(path.c_str());
+      t.Write("report.txt", "daemon's");
+      reused = IdentifyPath(path).value().id.ino == listed.id.ino;
+    }
+    if (!reused) GTEST_SKIP() << "this file system hands out fresh inode numbers";
+    EXPECT_TRUE(Shred(listed, passes).has_value());
+    EXPECT_EQ(ReadFile(path), "daemon's") << passes << " passes";
+  }
+}
+
+// A listed folder, or a picked file's own folder, replaced by another real
+// folder holding a hard link to the listed file: a plain delete would take
+// that name away from a folder nobody listed.
+TEST(EntryIdentity, AFolderSwappedForAnotherRealFolderIsNotEntered) {
+  for (bool picked : {false, true}) {
+    TempDir t;
+    t.Write("sub/f", "listed");
+    const ListedEntry file = picked ? IdentifyPath(t / "sub/f").value() : Below(t.path(), "sub/f");
+    ShredRun run(1, false);
+    if (!picked) run.ExpectFolder(Below(t.path(), "sub"));
+    ASSERT_EQ(::rename((t / "sub").c_str(), (t / "sub.moved").c_str()), 0);
+    ASSERT_EQ(::mkdir((t / "sub").c_str(), 0700), 0);
+    ASSERT_EQ(::link((t / "sub.moved/f").c_str(), (t / "sub/f").c_str()), 0);
+    run.StartFile(file);
+    run.FilePass(1);
+    EXPECT_TRUE(run.FileOutcome(file).has_value());
+    EXPECT_TRUE(EntryExists(t / "sub/f")) << (picked ? "picked" : "listed");
+  }
+}
+
+// With a budget of two descriptors the upper levels are closed and later
+// reopened through "..": a folder moved meanwhile has another parent.
+TEST(EntryIdentity, AReopenedLevelMustBeTheFolderItWas) {
+  TempDir t;
+  t.Write("a/b/c/d/f", "deep");
+  t.Write("elsewhere/g", "not listed");
+  DirCursor cursor(2);
+  ASSERT_EQ(cursor.MoveToParentOf(Below(t.path(), "a/b/c/d/f")), 0);
+  ListedEntry g = Below(t.path(), "a/b/c/d/f");
+  g.path = t / "a/b/g";
+  ASSERT_EQ(::rename((t / "a/b/c").c_str(), (t / "elsewhere/c").c_str()), 0);
+  EXPECT_EQ(cursor.MoveToParentOf(g), kIdentityChanged);
+}
+
+TEST(EntryIdentity, ABindMountedFileIsKept) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+  TempDir t;
+  std::string behind = t.Write("behind", "the file behind the mount");
+  std::string named = t.Write("named", "listed");
+  if (::mount(behind.c_str(), named.c_str(), nullptr, MS_BIND, nullptr) != 0)
+    GTEST_SKIP() << "no mounts here";
+  const ListedEntry listed = IdentifyPath(named).value();
+  std::optional<Survivor> survivor = Shred(listed, 3);
+  ::umount2(named.c_str(), MNT_DETACH);
+  ASSERT_TRUE(survivor);
+  EXPECT_EQ(survivor->reason, SurvivalReason::kOtherFileSystem);
+  EXPECT_EQ(ReadFile(behind), "the file behind the mount");
+}
+
+}  // namespace
+}  // namespace corvane
