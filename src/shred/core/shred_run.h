@@ -37,8 +37,7 @@ class ShredRun {
   // False when `stop` ended the pass where it stood.
   bool BatchPass(int64_t pass) { return batch_.Pass(pass, passes_); }
   // What stayed of the batch, by position in it, with why; empties the batch.
-  // After a stop only the partly overwritten files are named: the others
-  // were never touched.
+  // After a stop only the files it left partly overwritten are named.
   std::vector<std::pair<size_t, Survivor>> EndBatch(bool stopped);
 
   // One file alone: StartFile, FilePass for each pass from 1, FileOutcome.
