@@ -221,7 +221,6 @@ FillReport FreeSpaceFill::Run() {
     if (::fdatasync(held) != 0) return finish(FillEnd::kFailed, errno);
   }
   report.leftFree = SpaceOf(dirfd, IsBtrfs(target_)).usable;
-  if (beforeRelease) beforeRelease();
   fill.Release();
 
   if (options_.trim) {

@@ -64,10 +64,6 @@ class FreeSpaceFill {
 
   FillReport Run();
 
-  // Runs once the data is forced to the device, before the release: only
-  // tests set it, to look at the disk while the fill holds it.
-  std::function<void()> beforeRelease;
-
   static constexpr size_t kChunkSize = size_t{8} << 20;
   // Write-behind: chunks written but not yet waited for.
   static constexpr int kChunksInFlight = 2;
