@@ -1,12 +1,17 @@
 #include "platform/file_system_kind.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+
+#include "platform/entry_id.h"
+#include "platform/file_system_name.h"
 
 namespace corvane {
 
@@ -52,6 +57,8 @@ std::string ReadWholeFile(const char* path) {
 
 FileSystemKind ClassifyFileSystem(uint64_t type) {
   switch (type) {
+    case 0x794C7630ULL:
+      return {"overlay", true};
     case 0x9123683EULL:
       return {"btrfs", true};
     case 0x2FC12FC1ULL:
@@ -82,8 +89,16 @@ FileSystemKind ClassifyFileSystem(uint64_t type) {
       return {"exfat", false};
     case 0x01021994ULL:
       return {"tmpfs", false};
+    case 0x3153464AULL:
+      return {"jfs", false};
+    case 0x7366746EULL:
+      return {"ntfs3", false};
+    case 0x482BULL:
+      return {"hfsplus", false};
+    case 0x858458F6ULL:
+      return {"ramfs", false};
     default:
-      return {"", false};
+      return {"", true};  // not known to overwrite in place
   }
 }
 
@@ -91,11 +106,23 @@ void SetStatfsAnswer(StatfsAnswer answer) {
   InstalledAnswer() = std::move(answer);
 }
 
-std::optional<uint64_t> StatfsType(const std::string& path) {
-  if (InstalledAnswer()) return InstalledAnswer()(path);
+std::optional<uint64_t> StatfsType(int fd) {
+  if (InstalledAnswer()) return InstalledAnswer()(fd);
   struct statfs info {};
-  if (::statfs(path.c_str(), &info) != 0) return std::nullopt;
+  if (::fstatfs(fd, &info) != 0) return std::nullopt;
   return static_cast<uint64_t>(info.f_type);
+}
+
+std::string MountPointOf(const std::string& mountinfo, uint64_t mountId) {
+  const std::string id = std::to_string(mountId);
+  std::istringstream lines(mountinfo);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    std::string number, parent, numbers, root, mountPoint;
+    if (fields >> number >> parent >> numbers >> root >> mountPoint && number == id)
+      return Unescape(mountPoint);
+  }
+  return {};
 }
 
 std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::string& path) {
@@ -121,20 +148,32 @@ std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::
 }
 
 void FileSystemTally::Note(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  auto known = byDevice_.find(st.st_dev);
+  int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  Note(fd, path);
+  ::close(fd);
+}
+
+void FileSystemTally::Note(int fd, const std::string& path) {
+  EntryInfo info;
+  if (ReadEntry(fd, "", info, kNoOpen) != 0 || !S_ISREG(info.mode)) return;
+  auto known = byDevice_.find(info.id.dev);
   if (known == byDevice_.end()) {
     std::optional<size_t> index;
-    std::optional<uint64_t> type = StatfsType(path);
-    FileSystemKind kind = type ? ClassifyFileSystem(*type) : FileSystemKind{"", false};
+    std::optional<uint64_t> type = StatfsType(fd);
+    FileSystemKind kind = type ? ClassifyFileSystem(*type) : FileSystemKind{"", true};
     if (kind.keepsOldContent) {
       if (!mountinfo_) mountinfo_ = ReadWholeFile("/proc/self/mountinfo");
+      std::string name = kind.name.empty() ? FileSystemNameOf(fd) : kind.name;
+      std::string mountPoint = MountPointOf(*mountinfo_, info.mount_id);
+      if (mountPoint.empty())
+        mountPoint =
+            MountPointIn(*mountinfo_, makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF), path);
       index = atRisk_.size();
-      atRisk_.push_back({kind.name, MountPointIn(*mountinfo_, st.st_dev, path), 0,
+      atRisk_.push_back({name.empty() ? "an unknown file system" : name, mountPoint, 0,
                          path.substr(0, std::max<size_t>(path.find_last_of('/'), 1))});
     }
-    known = byDevice_.emplace(st.st_dev, index).first;
+    known = byDevice_.emplace(info.id.dev, index).first;
   }
   if (known->second) ++atRisk_[*known->second].files;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Which file systems keep old content when a file is overwritten in place:
-// copy-on-write and log-structured ones write every change to new blocks,
-// and on network and FUSE file systems a server or a helper decides. On those
-// a shred pass cannot promise that the old content is gone.
+// copy-on-write and log-structured ones write every change to new blocks, an
+// overlay writes a copy beside its lower layer, and on network and FUSE file
+// systems a server or a helper decides. Only the kinds known to overwrite in
+// place count as safe; on every other a shred pass cannot promise that the
+// old content is gone.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -19,15 +21,19 @@ struct FileSystemKind {
   bool keepsOldContent;  // an overwrite in place may leave the old blocks
 };
 
-// The kind for a statfs f_type magic number. Unknown numbers overwrite in
-// place as far as anyone can tell.
+// The kind for a statfs f_type magic number: safe only for ext2/3/4, XFS,
+// JFS, FAT, exFAT, NTFS (ntfs3), HFS+, tmpfs and ramfs.
 FileSystemKind ClassifyFileSystem(uint64_t statfsType);
 
-// The statfs f_type of the file system holding `path`, or nothing when it
-// cannot be asked. Tests put in their own answer; nullptr restores statfs.
-using StatfsAnswer = std::function<std::optional<uint64_t>(const std::string& path)>;
+// The statfs f_type of the file system holding the open `fd`, or nothing when
+// it cannot be asked. Tests put in their own answer; nullptr restores fstatfs.
+using StatfsAnswer = std::function<std::optional<uint64_t>(int fd)>;
 void SetStatfsAnswer(StatfsAnswer answer);
-std::optional<uint64_t> StatfsType(const std::string& path);
+std::optional<uint64_t> StatfsType(int fd);
+
+// The mount point of the mount numbered `mountId` in a /proc/self/mountinfo
+// text, or "".
+std::string MountPointOf(const std::string& mountinfo, uint64_t mountId);
 
 // The mount point whose device is `device` in a /proc/self/mountinfo text;
 // when several mounts share it, the longest one that holds `path`. Falls back
@@ -47,11 +53,13 @@ class FileSystemTally {
  public:
   // Looks at one listed entry; anything but a regular file is not counted.
   void Note(const std::string& path);
+  // The same for a file open at `fd`, listed as `path`, at any depth.
+  void Note(int fd, const std::string& path);
   // The file systems that may keep old content, in the order first seen.
   const std::vector<ContentAtRisk>& AtRisk() const { return atRisk_; }
 
  private:
-  std::map<dev_t, std::optional<size_t>> byDevice_;  // index into atRisk_, or safe
+  std::map<uint32_t, std::optional<size_t>> byDevice_;  // index into atRisk_, or safe
   std::vector<ContentAtRisk> atRisk_;
   std::optional<std::string> mountinfo_;
 };

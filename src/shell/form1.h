@@ -12,6 +12,7 @@
 #include "shell/core/run_state.h"
 #include "shell/hover_button.h"
 #include "shell/list_box.h"
+#include "shred/core/run_ledger.h"
 
 namespace corvane {
 
@@ -45,6 +46,8 @@ class Form1 : public QWidget {
   std::unique_ptr<cFileDialog> FileDialog;
   bool StopRequested = false;
   bool AutoMode = false;
+  // What the Delete runs destroyed since the lists were last emptied.
+  RunLedger Destroyed;
 
   // The long command under way, if any, and its latched Abort.
   RunState Run;

@@ -67,6 +67,8 @@ struct Leftovers {
   std::vector<int64_t> directory_rows;
   std::vector<Survivor> partly;  // what an Abort left partly overwritten
   FileSystemTally fileSystems;
+  int64_t duplicate_files = 0;  // listed twice: counted once
+  int64_t duplicate_folders = 0;
 };
 
 // Keeps the entries at `rows`, each with the identity it was listed with.
@@ -87,6 +89,8 @@ std::vector<FillTarget> Completion(Form1& form, int64_t filesListed, int64_t dir
   const std::vector<Survivor>& files = left.files;
   const std::vector<Survivor>& directories = left.directories;
   const std::vector<ContentAtRisk>& atRisk = left.fileSystems.AtRisk();
+  filesListed -= left.duplicate_files;
+  directoriesListed -= left.duplicate_folders;
   const bool complete = files.empty() && directories.empty();
   std::vector<FillTarget> toFill;
   const std::vector<FillTarget> fillable =
@@ -111,7 +115,9 @@ std::vector<FillTarget> Completion(Form1& form, int64_t filesListed, int64_t dir
   ResetBar(form);
   // The folder list is never shown: it keeps survivors only beside files, so
   // that no invisible entry haunts a later run.
-  if (left.files.empty()) {
+  // What was destroyed, or is no longer there, leaves the lists.
+  form.Destroyed.Clear();
+  if (left.file_rows.empty()) {
     form.List2->Clear();
     form.List1->Clear();
   } else {
@@ -146,8 +152,9 @@ Checkpoint Run(Form1& form, Leftovers& left) {
     last_pump = now;
     CurrentModal().PumpEvents();
   };
-  ShredRun run(passes, overwrite, pump_now_and_then,
-               [&form] { return form.StopRequested || form.Run.Aborting(); });
+  ShredRun run(
+      passes, overwrite, pump_now_and_then,
+      [&form] { return form.StopRequested || form.Run.Aborting(); }, &form.Destroyed);
   for (int64_t index = 0; index < form.List2->ListCount(); ++index)
     run.ExpectFolder(form.List2->Entry(index));
   for (int64_t index = 0; index < files;) {
@@ -166,8 +173,9 @@ Checkpoint Run(Form1& form, Leftovers& left) {
       last_pump = std::chrono::steady_clock::now();
     }
     for (auto& [position, survivor] : run.EndBatch(/*stopped=*/false)) {
+      if (survivor.reason != SurvivalReason::kNotFound)
+        left.file_rows.push_back(first + static_cast<int64_t>(position));
       left.files.push_back(std::move(survivor));
-      left.file_rows.push_back(first + static_cast<int64_t>(position));
     }
   }
 
@@ -179,13 +187,18 @@ Checkpoint Run(Form1& form, Leftovers& left) {
     for (int64_t index = directories - 1; index >= 0; --index) {
       const ListedEntry directory = form.List2->Entry(index);
       if (std::optional<Survivor> survivor = run.RemoveFolder(directory)) {
+        if (survivor->reason != SurvivalReason::kNotFound)
+          left.directory_rows.insert(left.directory_rows.begin(), index);
         left.directories.insert(left.directories.begin(), std::move(*survivor));
-        left.directory_rows.insert(left.directory_rows.begin(), index);
       }
       Advance(form);
       if (Checkpoint c = PumpAndCheck(form); c != Checkpoint::kGoOn) return c;
     }
   }
+  left.duplicate_files = run.duplicate_files();
+  left.duplicate_folders = run.duplicate_folders();
+  // Where the overwritten files really lay, read through their descriptors.
+  left.fileSystems = run.file_systems();
   return Checkpoint::kGoOn;
 }
 

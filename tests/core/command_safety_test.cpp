@@ -178,7 +178,7 @@ TEST(FileSystemKind, CopyOnWriteAndNetworkKindsAndTheirMountPoint) {
 
   // Files on a file system that keeps old content are counted per mount.
   TempDir t;
-  SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0x9123683E); });
+  SetStatfsAnswer([](int) { return std::optional<uint64_t>(0x9123683E); });
   FileSystemTally tally;
   tally.Note(t.Write("a", "x"));
   tally.Note(t.Write("b", "x"));

@@ -109,8 +109,8 @@ TEST(ShredEngine, PlainDeleteMissingFilesAndEmptyFiles) {
   std::string path = dir.Write("once", "data");
   EXPECT_FALSE(Shred(path, 1, false));
   EXPECT_FALSE(EntryExists(path));
-  // A file that no longer exists is not created again, and counts as gone.
-  EXPECT_FALSE(Shred(path, 3, true));
+  // A file that no longer exists is not created again, and is reported.
+  EXPECT_EQ(Shred(path, 3, true)->reason, SurvivalReason::kNotFound);
   EXPECT_FALSE(EntryExists(path));
 
   std::string empty = dir.Write("empty", "");

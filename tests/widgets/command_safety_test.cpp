@@ -197,7 +197,7 @@ const char kMaySurvive[] = "Files Deleted, But Their Content May Survive!\n3 fil
 
 TEST(Reports, NoPlainSuccessWhereOverwritingCannotDestroy) {
   TempDir t;
-  SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0x9123683E); });
+  SetStatfsAnswer([](int) { return std::optional<uint64_t>(0x9123683E); });
   // No: nothing is overwritten and nothing more is said.
   std::vector<testing::AskedBox> boxes = RunThreeFiles(t.path());
   SetStatfsAnswer(nullptr);
@@ -217,7 +217,7 @@ TEST(Reports, NoPlainSuccessWhereOverwritingCannotDestroy) {
   EXPECT_EQ(box.style, 52);
   EXPECT_EQ(box.title, "Corvane - Files Deleted");
 
-  SetStatfsAnswer([](const std::string&) { return std::optional<uint64_t>(0xEF53); });  // ext4
+  SetStatfsAnswer([](int) { return std::optional<uint64_t>(0xEF53); });  // ext4
   boxes = RunThreeFiles(t.path());
   SetStatfsAnswer(nullptr);
   EXPECT_EQ(boxes[0].prompt, kConfirm);

@@ -39,6 +39,15 @@ std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
   }
   std::string text = "Some Files Could Not Be Deleted!";
   if (!counts.empty()) text += "\n" + counts + " remain.";
+  int64_t missing = 0;
+  for (const std::vector<Survivor>* list : {&files, &directories}) {
+    for (const Survivor& survivor : *list) missing += survivor.reason == SurvivalReason::kNotFound;
+  }
+  if (missing > 0) {
+    text += "\n" + std::to_string(missing) +
+            (missing == 1 ? " listed entry was" : " listed entries were") +
+            " not found (moved, renamed or deleted by something else).";
+  }
   return text + Named({&files, &directories});
 }
 
@@ -56,6 +65,7 @@ std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
     if (!where.empty()) where += "; ";
     where += std::to_string(place.files) + (place.files == 1 ? " file" : " files") + " on " +
              place.fileSystem + " at " + DisplayForm(place.mountPoint);
+    if (place.fileSystem == "overlay") where += " (the lower layer's copy is untouched)";
   }
   return "Files Deleted, But Their Content May Survive!\n" + where +
          ".\nCopy-on-write, log-structured and network file systems write changes to new "

@@ -14,7 +14,8 @@ namespace corvane {
 inline constexpr size_t kSurvivorsNamed = 10;
 
 // "Some Files Could Not Be Deleted!", the counts line (a part for files or
-// directories only when some were listed), then up to ten survivors, files
+// directories only when some were listed), how many listed entries were not
+// found when there were any, then up to ten survivors, files
 // first, each as "path (reason)", then "... and N more" when more remain.
 std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
                              const std::vector<Survivor>& files,

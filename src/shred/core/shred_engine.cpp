@@ -16,11 +16,6 @@ bool ReadOnly(const EntryInfo& st) {
   return !S_ISLNK(st.mode) && (st.mode & S_IWUSR) == 0;
 }
 
-SurvivalReason ReasonOfAccess(int error) {
-  return error == EACCES || error == EPERM ? SurvivalReason::kPermissionDenied
-                                           : SurvivalReason::kOther;
-}
-
 constexpr int kStopped = -1;
 }  // namespace
 
@@ -49,14 +44,7 @@ void ShredEngine::Keep(ShredFile& file, SurvivalReason reason, int error) {
 
 bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
   if (int failure = CheckEntry(file.dirfd, file.name.c_str(), file.id, st); failure != 0) {
-    if (failure == ENOENT) {
-      Close(file);
-      file.state = FileState::kGone;  // nothing left to destroy under this name
-    } else if (failure == kIdentityChanged) {
-      Keep(file, SurvivalReason::kChanged);
-    } else {
-      Keep(file, ReasonOfAccess(failure), failure);
-    }
+    Keep(file, ReasonOf(failure), failure);
     return false;
   }
   if (st.mount_root) {
@@ -86,13 +74,13 @@ bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (file.fd < 0) {
     const int failure = errno;
-    Keep(file, ReasonOfAccess(failure), failure);
+    Keep(file, ReasonOf(failure, &st), failure);
     return true;
   }
   // The check that counts is the one on the open descriptor: it cannot be
   // redirected any more.
   if (CheckEntry(file.fd, "", file.id, st) != 0 || !S_ISREG(st.mode)) {
-    Keep(file, SurvivalReason::kChanged);
+    Keep(file, SurvivalReason::kNotFound);
     return true;
   }
   file.size = static_cast<int64_t>(st.size);
@@ -153,9 +141,9 @@ void ShredEngine::Finish(ShredFile& file) {
   Hook(ShredStep::kUnlink);
   EntryInfo st;
   if (!NameStillLeadsToIt(file, st)) return;
-  if (::unlinkat(file.dirfd, file.name.c_str(), 0) != 0 && errno != ENOENT) {
+  if (::unlinkat(file.dirfd, file.name.c_str(), 0) != 0) {
     const int failure = errno;
-    return Keep(file, ReasonOfAccess(failure), failure);
+    return Keep(file, ReasonOf(failure, &st), failure);
   }
   file.state = FileState::kGone;
 }

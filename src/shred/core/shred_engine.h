@@ -48,7 +48,8 @@ struct ShredFile {
   FileState state = FileState::kInProgress;
   SurvivalReason reason = SurvivalReason::kOther;
   int error = 0;
-  bool touched = false;  // some of its content was overwritten already
+  bool touched = false;    // some of its content was overwritten already
+  bool duplicate = false;  // listed again: its first listing speaks for it
 };
 
 class ShredEngine {

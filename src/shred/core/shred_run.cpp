@@ -10,28 +10,13 @@
 
 namespace corvane {
 
-namespace {
-SurvivalReason ReasonOfReach(int error) {
-  switch (error) {
-    case EXDEV:
-      return SurvivalReason::kOtherFileSystem;
-    case EACCES:
-    case EPERM:
-      return SurvivalReason::kPermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP:
-    case kIdentityChanged:
-      return SurvivalReason::kChanged;  // moved, swapped or replaced meanwhile
-    default:
-      return SurvivalReason::kOther;
-  }
-}
-}  // namespace
-
 ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks,
-                   std::function<bool()> stop)
-    : passes_(passes), overwrite_(overwrite), engine_(std::move(between_chunks), std::move(stop)) {
+                   std::function<bool()> stop, RunLedger* ledger)
+    : passes_(passes),
+      overwrite_(overwrite),
+      engine_(std::move(between_chunks), std::move(stop)),
+      ledger_(ledger != nullptr ? ledger : &own_ledger_) {
+  ledger_->BeginRun();
   expect_ = [this](std::string_view path) -> std::optional<EntryId> {
     auto found = folders_.find(path);
     if (found == folders_.end()) return std::nullopt;
@@ -42,7 +27,7 @@ ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between
 std::optional<SurvivalReason> ShredRun::Reach(const ListedEntry& entry, int& error) {
   error = cursor_.MoveToParentOf(entry, expect_);
   if (error == 0) return std::nullopt;
-  return ReasonOfReach(error);
+  return ReasonOf(error);
 }
 
 bool ShredRun::AddFile(const ListedEntry& file) {
@@ -50,14 +35,18 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   ShredFile added;
   added.path = file.path;
   added.id = file.id;
+  if (ledger_->MetBefore(file.id)) {
+    ++duplicate_files_;
+    added.duplicate = true;
+    added.state = FileState::kGone;
+    batch_.AddSettled(std::move(added));
+    return true;
+  }
   if (file.id == EntryId{}) {
     // Listed while it could not be read: nothing is done to it. Only the
     // report looks whether something is there now.
-    if (EntryExists(file.path)) {
-      ShredEngine::Keep(added, SurvivalReason::kChanged);
-    } else {
-      added.state = FileState::kGone;
-    }
+    ShredEngine::Keep(
+        added, EntryExists(file.path) ? SurvivalReason::kChanged : SurvivalReason::kNotFound);
     batch_.AddSettled(std::move(added));
     return true;
   }
@@ -68,7 +57,11 @@ bool ShredRun::AddFile(const ListedEntry& file) {
     return true;
   }
   added.name = cursor_.name();
-  return batch_.Add(std::move(added), cursor_.fd(), cursor_.info().id, overwrite_ && passes_ > 0);
+  if (!batch_.Add(std::move(added), cursor_.fd(), cursor_.info().id, overwrite_ && passes_ > 0))
+    return false;
+  if (const ShredFile& taken = batch_.files().back(); taken.fd >= 0)
+    file_systems_.Note(taken.fd, taken.path);
+  return true;
 }
 
 std::vector<std::pair<size_t, Survivor>> ShredRun::EndBatch(bool stopped) {
@@ -94,16 +87,27 @@ FileState ShredRun::FilePass(int64_t pass) {
   return batch_.files().front().state;
 }
 
-std::optional<Survivor> ShredRun::FileOutcome(const ListedEntry&) const {
+std::optional<Survivor> ShredRun::FileOutcome(const ListedEntry&) {
   return OutcomeOf(batch_.files().front());
+}
+
+std::optional<Survivor> ShredRun::Settle(const EntryId& id, std::optional<Survivor> survivor) {
+  if (!survivor) {
+    ledger_->MarkDestroyed(id);
+  } else if (survivor->reason == SurvivalReason::kNotFound && id != EntryId{} &&
+             ledger_->Destroyed(id)) {
+    return std::nullopt;
+  }
+  return survivor;
 }
 
 std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
   switch (file.state) {
     case FileState::kGone:
-      return std::nullopt;
+      if (file.duplicate) return std::nullopt;
+      return Settle(file.id, std::nullopt);
     case FileState::kKept:
-      return Survivor{file.path, file.reason, file.error};
+      return Settle(file.id, Survivor{file.path, file.reason, file.error});
     case FileState::kInProgress:
       break;  // no pass at all (a count below one)
   }
@@ -111,6 +115,14 @@ std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
 }
 
 std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
+  if (ledger_->MetBefore(folder.id)) {
+    ++duplicate_folders_;
+    return std::nullopt;
+  }
+  return Settle(folder.id, RemoveFolderOnce(folder));
+}
+
+std::optional<Survivor> ShredRun::RemoveFolderOnce(const ListedEntry& folder) {
   int error = 0;
   if (std::optional<SurvivalReason> reason = Reach(folder, error))
     return Survivor{folder.path, *reason, error};
@@ -118,26 +130,14 @@ std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
   const int dirfd = cursor_.fd();
   const char* name = cursor_.name().c_str();
   EntryInfo found;
-  if (int failure = CheckEntry(dirfd, name, folder.id, found); failure != 0) {
-    if (failure == ENOENT) return std::nullopt;
-    return Survivor{folder.path, ReasonOfReach(failure), failure};
-  }
+  if (int failure = CheckEntry(dirfd, name, folder.id, found); failure != 0)
+    return Survivor{folder.path, ReasonOf(failure), failure};
   if (!S_ISDIR(found.mode)) return Survivor{folder.path, SurvivalReason::kChanged, 0};
   if (found.mount_root || found.id.dev != cursor_.info().id.dev)
     return Survivor{folder.path, SurvivalReason::kOtherFileSystem, 0};
   if (::unlinkat(dirfd, name, AT_REMOVEDIR) == 0) return std::nullopt;
   const int failure = errno;
-  switch (failure) {
-    case ENOENT:
-      return std::nullopt;
-    case ENOTEMPTY:
-    case EEXIST:
-      return Survivor{folder.path, SurvivalReason::kNotEmpty, failure};
-    case EBUSY:
-      return Survivor{folder.path, SurvivalReason::kOtherFileSystem, failure};
-    default:
-      return Survivor{folder.path, ReasonOfReach(failure), failure};
-  }
+  return Survivor{folder.path, ReasonOf(failure, &found), failure};
 }
 
 }  // namespace corvane

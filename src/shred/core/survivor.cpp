@@ -1,5 +1,6 @@
 #include "shred/core/survivor.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace corvane {
@@ -24,10 +25,39 @@ std::string DescribeReason(const Survivor& survivor) {
       return "permission denied";
     case SurvivalReason::kPartlyOverwritten:
       return "partly overwritten";
+    case SurvivalReason::kNotFound:
+      return "no longer there";
+    case SurvivalReason::kImmutable:
+      return "immutable";
+    case SurvivalReason::kAppendOnly:
+      return "append-only";
     case SurvivalReason::kOther:
       break;
   }
   return survivor.error != 0 ? std::string(std::strerror(survivor.error)) : "could not be deleted";
+}
+
+SurvivalReason ReasonOf(int error, const EntryInfo* entry) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+    case kIdentityChanged:
+      return SurvivalReason::kNotFound;  // moved, swapped or replaced meanwhile
+    case EXDEV:
+    case EBUSY:
+      return SurvivalReason::kOtherFileSystem;
+    case ENOTEMPTY:
+    case EEXIST:
+      return SurvivalReason::kNotEmpty;
+    case EACCES:
+    case EPERM:
+      if (entry != nullptr && entry->immutable) return SurvivalReason::kImmutable;
+      if (entry != nullptr && entry->append_only) return SurvivalReason::kAppendOnly;
+      return SurvivalReason::kPermissionDenied;
+    default:
+      return SurvivalReason::kOther;
+  }
 }
 
 }  // namespace corvane

@@ -2,6 +2,8 @@
 // An entry that a run had to leave in place, and why.
 #include <string>
 
+#include "platform/entry_id.h"
+
 namespace corvane {
 
 enum class SurvivalReason {
@@ -13,6 +15,9 @@ enum class SurvivalReason {
   kNotOverwritten,     // the content could not be overwritten
   kPermissionDenied,   // the system refused access
   kPartlyOverwritten,  // the run stopped while it was being overwritten
+  kNotFound,           // no longer at its place: moved, renamed, replaced or deleted
+  kImmutable,          // the immutable inode flag is set
+  kAppendOnly,         // the append-only inode flag is set
   kOther,              // any other failure; see `error`
 };
 
@@ -25,5 +30,9 @@ struct Survivor {
 // The reason as the end-of-run report words it, e.g. "read-only" or
 // "could not be overwritten: No space left on device".
 std::string DescribeReason(const Survivor& survivor);
+
+// Why a step that failed with `error` leaves the entry in place; `entry`,
+// when known, tells a refusal by its inode flags from one by permissions.
+SurvivalReason ReasonOf(int error, const EntryInfo* entry = nullptr);
 
 }  // namespace corvane

@@ -1,0 +1,198 @@
+// The run knows what it destroyed: its own work is never a survivor, an entry
+// gone for any other reason is never counted as destroyed, and an entry kept
+// says why.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "platform/file_ops.h"
+#include "platform/file_system_kind.h"
+#include "scan/core/tree_walk.h"
+#include "shred/core/run_report.h"
+#include "shred/core/shred_run.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+// Destroys `listing` (its folders down to index `stop` only, as an Abort
+// would) and returns the survivors, files then folders.
+std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int64_t passes = 1,
+                              size_t stop = 0) {
+  ShredRun run(passes, passes > 1, {}, {}, &ledger);
+  std::vector<Survivor> left;
+  for (const ListedEntry& d : listing.directories) run.ExpectFolder(d);
+  for (const ListedEntry& f : listing.files) {
+    run.StartFile(f);
+    for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
+    if (auto s = run.FileOutcome(f)) left.push_back(*s);
+  }
+  for (size_t i = listing.directories.size(); i-- > stop;) {
+    if (auto s = run.RemoveFolder(listing.directories[i])) left.push_back(*s);
+  }
+  return left;
+}
+
+TreeListing Walk(const std::string& folder) {
+  return WalkTree(folder, {{"*"}, true, {}});
+}
+
+TreeListing Twice(TreeListing listing) {
+  TreeListing both = listing;
+  both.files.insert(both.files.end(), listing.files.begin(), listing.files.end());
+  both.directories.insert(both.directories.end(), listing.directories.begin(),
+                          listing.directories.end());
+  return both;
+}
+
+TEST(RunAccounting, WhatItDestroyedItselfIsNeverASurvivor) {
+  TempDir t;
+  t.Write("R/B/b1", "x");
+  t.Mkdir("R/B/C");
+  t.Write("R/a", "y");
+  const TreeListing listing = Walk(t / "R");
+  RunLedger ledger;
+  // An aborted run: the files and R/B with its subfolder are gone, R is not.
+  std::vector<Survivor> first = Destroy(listing, ledger, 1, 1);
+  EXPECT_TRUE(first.empty());
+  EXPECT_TRUE(EntryExists(t / "R") && !EntryExists(t / "R/B"));
+  // The next run, over the lists handed twice.
+  std::vector<Survivor> second = Destroy(Twice(listing), ledger, 3);
+  EXPECT_TRUE(second.empty()) << second.front().path << " " << DescribeReason(second.front());
+  EXPECT_FALSE(EntryExists(t / "R"));
+}
+
+TEST(RunAccounting, AnEntryGoneForAnyOtherReasonIsNoLongerThere) {
+  TempDir t;
+  t.Write("job/evidence.txt", std::string(17000, 'e'));
+  t.Write("job/B/b1", "x");
+  const TreeListing listing = Walk(t / "job");
+  ASSERT_EQ(::rename((t / "job/evidence.txt").c_str(), (t / "job/.kept").c_str()), 0);
+  std::filesystem::remove_all(t / "job/B");
+  RunLedger ledger;
+  std::vector<Survivor> left = Destroy(listing, ledger);
+  int missing = 0;
+  for (const Survivor& s : left) missing += s.reason == SurvivalReason::kNotFound;
+  EXPECT_EQ(missing, 3);  // evidence.txt, B/b1 and B
+  EXPECT_EQ(ReadFile(t / "job/.kept").size(), 17000u);
+  const std::string text = SurvivorsMessage(2, 2, left, {});
+  EXPECT_NE(text.find("\n3 listed entries were not found (moved, renamed or deleted by "
+                      "something else)."),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("evidence.txt (no longer there)"), std::string::npos) << text;
+}
+
+// Replacements and inode flags, with a plain delete (the name check is the
+// only guard there) and with overwriting.
+TEST(RunAccounting, KeptEntriesSayWhy) {
+  const bool root = ::geteuid() == 0;
+  struct Case {
+    const char* name;
+    std::function<bool(TempDir&)> change;  // false: not possible here
+    SurvivalReason reason;
+  };
+  auto chattr = [](const char* flag) {
+    return [flag](TempDir& t) {
+      return std::system(
+                 ("chattr " + std::string(flag) + " " + (t / "f") + " 2>/dev/null").c_str()) == 0;
+    };
+  };
+  const Case cases[] = {
+      {"replaced by rename",
+       [](TempDir& t) {
+         t.Write("other", "someone else's");
+         return ::rename((t / "other").c_str(), (t / "f").c_str()) == 0;
+       },
+       SurvivalReason::kNotFound},
+      {"immutable", chattr("+i"), SurvivalReason::kImmutable},
+      {"append-only", chattr("+a"), SurvivalReason::kAppendOnly},
+  };
+  for (const Case& c : cases) {
+    for (int64_t passes : {1, 3}) {
+      TempDir t;
+      std::string path = t.Write("f", "listed");
+      const ListedEntry entry = IdentifyPath(path).value();
+      if (!root && c.reason != SurvivalReason::kNotFound) continue;
+      if (!c.change(t)) continue;  // no chattr, or a file system without flags
+      RunLedger ledger;
+      ShredRun run(passes, passes > 1, {}, {}, &ledger);
+      run.StartFile(entry);
+      for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
+      std::optional<Survivor> survivor = run.FileOutcome(entry);
+      std::system(("chattr -i -a " + path + " 2>/dev/null").c_str());
+      ASSERT_TRUE(survivor) << c.name;
+      EXPECT_EQ(survivor->reason, c.reason) << c.name << ", " << passes << " passes";
+      EXPECT_EQ(ReadFile(path), c.reason == SurvivalReason::kNotFound ? "someone else's" : "listed")
+          << c.name;
+    }
+  }
+  // A listed empty folder replaced by another empty folder.
+  TempDir t;
+  const ListedEntry folder = IdentifyPath(t.Mkdir("empty")).value();
+  ASSERT_EQ(::rmdir(folder.path.c_str()), 0);
+  t.Mkdir("empty");
+  RunLedger ledger;
+  ShredRun run(1, false, {}, {}, &ledger);
+  std::optional<Survivor> survivor = run.RemoveFolder(folder);
+  ASSERT_TRUE(survivor);
+  EXPECT_EQ(survivor->reason, SurvivalReason::kNotFound);
+  EXPECT_TRUE(EntryExists(t / "empty"));
+}
+
+// A folder the user may not open stays listed, so that its removal is tried.
+TEST(RunAccounting, AnUnreadableSubfolderStaysInTheFolderList) {
+  TempDir t;
+  std::string top = t.Mkdir("top");
+  ASSERT_EQ(::mkdir((top + "/locked").c_str(), 0), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Root opens everything: walk as nobody instead.
+    if (::geteuid() == 0 &&
+        (::chown(t.path().c_str(), 65534, 65534) != 0 || ::chown(top.c_str(), 65534, 65534) != 0 ||
+         ::chown((top + "/locked").c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 ||
+         ::setuid(65534) != 0))
+      ::_exit(2);
+    ::_exit(Walk(top).directories.size() == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Only kinds known to overwrite in place are safe; the rest is named.
+TEST(RunAccounting, FileSystemsOutsideTheAllowListMayKeepContent) {
+  TempDir t;
+  std::string path = t.Write("f", "x");
+  for (uint64_t type : {0x794C7630ULL, 0x12345678ULL, 0xEF53ULL}) {
+    SetStatfsAnswer([type](int) { return std::optional<uint64_t>(type); });
+    FileSystemTally tally;
+    int fd = ::open(path.c_str(), O_RDONLY);
+    tally.Note(fd, path);
+    ::close(fd);
+    SetStatfsAnswer(nullptr);
+    if (type == 0xEF53) {
+      EXPECT_TRUE(tally.AtRisk().empty());
+      continue;
+    }
+    ASSERT_EQ(tally.AtRisk().size(), 1u) << std::hex << type;
+    EXPECT_FALSE(tally.AtRisk()[0].fileSystem.empty());
+    EXPECT_FALSE(tally.AtRisk()[0].mountPoint.empty());
+    const std::string text = ContentMaySurviveMessage(tally.AtRisk());
+    EXPECT_EQ(text.find("lower layer's copy is untouched") != std::string::npos, type == 0x794C7630)
+        << text;
+  }
+}
+
+}  // namespace
+}  // namespace corvane
