@@ -94,6 +94,42 @@ TEST(EntryIdentity, AReopenedLevelMustBeTheFolderItWas) {
   EXPECT_EQ(cursor.MoveToParentOf(g), kIdentityChanged);
 }
 
+// What happens in the instant after a check is caught by the next one: the
+// descriptor's own identity after the open, the link count before the
+// truncate.
+TEST(EntryIdentity, ASwapRightAfterACheckIsCaught) {
+  struct Case {
+    ShredStep step;
+    SurvivalReason reason;
+    std::string expected;  // what "f" holds afterwards
+  };
+  for (const Case& c : {Case{ShredStep::kOpenChecked, SurvivalReason::kNotFound, "someone else's"},
+                        Case{ShredStep::kTruncate, SurvivalReason::kOtherNames, ""}}) {
+    TempDir t;
+    const ListedEntry listed = IdentifyPath(t.Write("f", "listed")).value();
+    ShredRun run(2, true);
+    run.engine().before_step = [&](ShredStep step) {
+      if (step != c.step) return;
+      if (step == ShredStep::kOpenChecked) {
+        t.Write("other", "someone else's");
+        ASSERT_EQ(::rename((t / "other").c_str(), (t / "f").c_str()), 0);
+      } else {
+        ASSERT_EQ(::link((t / "f").c_str(), (t / "second-name").c_str()), 0);
+      }
+    };
+    run.StartFile(listed);
+    for (int64_t pass = 1; pass <= 2; ++pass) run.FilePass(pass);
+    std::optional<Survivor> survivor = run.FileOutcome(listed);
+    ASSERT_TRUE(survivor);
+    EXPECT_EQ(survivor->reason, c.reason);
+    if (!c.expected.empty()) {
+      EXPECT_EQ(ReadFile(t / "f"), c.expected);
+    } else {
+      EXPECT_EQ(ReadFile(t / "f").size(), 6u) << "kept whole, not truncated";
+    }
+  }
+}
+
 TEST(EntryIdentity, ABindMountedFileIsKept) {
   if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
   TempDir t;

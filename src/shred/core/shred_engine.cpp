@@ -69,6 +69,7 @@ bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
   EntryInfo st;
   if (!NameStillLeadsToIt(file, st) || !S_ISREG(st.mode)) return true;
   if (st.size > static_cast<uint64_t>(max_size)) return false;
+  Hook(ShredStep::kOpenChecked);
   // Never blocks, never follows a link, never becomes a terminal.
   file.fd = ::openat(file.dirfd, file.name.c_str(),
                      O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

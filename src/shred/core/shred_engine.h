@@ -35,7 +35,8 @@ namespace corvane {
 enum class FileState { kInProgress, kGone, kKept };
 
 // The steps that touch the file system, for a test to act just before one.
-enum class ShredStep { kOpen, kOverwrite, kTruncate, kUnlink, kRemoveFolder };
+// kOpenChecked comes between the name's check and the open itself.
+enum class ShredStep { kOpen, kOpenChecked, kOverwrite, kTruncate, kUnlink, kRemoveFolder };
 
 // One file on its way: where it is, what it must be, how far it got.
 struct ShredFile {
