@@ -108,10 +108,11 @@ std::optional<ListedEntry> IdentifyPath(std::string path) {
   entry.path = std::move(path);
   entry.anchor_length = ParentLength(entry.path);
   if (entry.path.empty()) return std::nullopt;
-  std::string name = entry.path.substr(entry.anchor_length);
-  while (!name.empty() && name.front() == '/') name.erase(0, 1);
-  while (name.size() > 1 && name.back() == '/') name.pop_back();
-  if (name.empty()) name = ".";
+  // The last component, without the separators around it ("." for none).
+  size_t first = entry.anchor_length, last = entry.path.size();
+  while (first < last && entry.path[first] == '/') ++first;
+  while (last > first + 1 && entry.path[last - 1] == '/') --last;
+  const std::string name = first < last ? entry.path.substr(first, last - first) : ".";
   // The anchor is the user's own path: its links are followed.
   int anchor = ::open(AnchorPath(entry).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (anchor < 0) return std::nullopt;

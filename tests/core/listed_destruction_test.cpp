@@ -42,7 +42,7 @@ std::vector<Survivor> Destroy(const TreeListing& listing, int64_t passes,
 }
 
 TreeListing Walk(const std::string& folder, std::function<bool()> between = {}) {
-  return WalkTree(folder, {{"*"}, true, std::move(between)});
+  return WalkTree(folder, {{"*"}, true, std::move(between), {}});
 }
 
 // Every name below `root` with the content of its regular files and the type

@@ -42,7 +42,7 @@ std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int
 }
 
 TreeListing Walk(const std::string& folder) {
-  return WalkTree(folder, {{"*"}, true, {}});
+  return WalkTree(folder, {{"*"}, true, {}, {}});
 }
 
 TreeListing Twice(TreeListing listing) {
@@ -192,6 +192,18 @@ TEST(RunAccounting, FileSystemsOutsideTheAllowListMayKeepContent) {
     EXPECT_EQ(text.find("lower layer's copy is untouched") != std::string::npos, type == 0x794C7630)
         << text;
   }
+}
+
+TEST(RunAccounting, AChosenFolderSwappedBeforeItsFirstReadListsNothingOfTheOther) {
+  TempDir t;
+  t.Write("C/mine.txt", "m");
+  t.Write("other/theirs.txt", "t");
+  WalkOptions options{{"*"}, true, {}, [&] {
+                        ASSERT_EQ(::rename((t / "C").c_str(), (t / "C.old").c_str()), 0);
+                        ASSERT_EQ(::rename((t / "other").c_str(), (t / "C").c_str()), 0);
+                      }};
+  const TreeListing listing = WalkTree(t / "C", options);
+  EXPECT_TRUE(listing.files.empty());  // neither the listed folder's file nor the other's
 }
 
 }  // namespace

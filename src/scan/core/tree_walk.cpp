@@ -106,6 +106,7 @@ void Walker::Run(const std::string& folder) {
     return;
   }
   root.id = info.id;
+  if (options_.before_open) options_.before_open();
   // The chosen folder may be a mount point itself; the walk then stays on it.
   int error = cursor_.Enter(name, info, true);
   if (error == 0 && !SameEntry(root.id, info.id)) error = kIdentityChanged;

@@ -42,6 +42,8 @@ struct WalkOptions {
   bool recurse = true;
   // Runs after each folder is read; returning false stops the walk there.
   std::function<bool()> between;
+  // Runs between the chosen folder's check and its opening; only tests set it.
+  std::function<void()> before_open;
 };
 
 TreeListing WalkTree(const std::string& folder, const WalkOptions& options);
