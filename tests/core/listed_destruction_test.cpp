@@ -15,6 +15,7 @@
 #include "platform/file_ops.h"
 #include "scan/core/tree_walk.h"
 #include "shred/core/shred_run.h"
+#include "support/destroy_listing.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -28,17 +29,7 @@ std::vector<Survivor> Destroy(const TreeListing& listing, int64_t passes,
                               const std::function<void(ShredRun&)>& setup = {}) {
   ShredRun run(passes, passes > 1);
   if (setup) setup(run);
-  std::vector<Survivor> left;
-  for (const ListedEntry& d : listing.directories) run.ExpectFolder(d);
-  for (const ListedEntry& f : listing.files) {
-    run.StartFile(f);
-    for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
-    if (auto s = run.FileOutcome(f)) left.push_back(*s);
-  }
-  for (auto d = listing.directories.rbegin(); d != listing.directories.rend(); ++d) {
-    if (auto s = run.RemoveFolder(*d)) left.push_back(*s);
-  }
-  return left;
+  return testing::DestroyListing(listing, run, passes);
 }
 
 TreeListing Walk(const std::string& folder, std::function<bool()> between = {}) {

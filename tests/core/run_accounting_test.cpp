@@ -15,6 +15,7 @@
 #include "scan/core/tree_walk.h"
 #include "shred/core/run_report.h"
 #include "shred/core/shred_run.h"
+#include "support/destroy_listing.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -28,17 +29,7 @@ using testing::TempDir;
 std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int64_t passes = 1,
                               size_t stop = 0) {
   ShredRun run(passes, passes > 1, {}, {}, &ledger);
-  std::vector<Survivor> left;
-  for (const ListedEntry& d : listing.directories) run.ExpectFolder(d);
-  for (const ListedEntry& f : listing.files) {
-    run.StartFile(f);
-    for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
-    if (auto s = run.FileOutcome(f)) left.push_back(*s);
-  }
-  for (size_t i = listing.directories.size(); i-- > stop;) {
-    if (auto s = run.RemoveFolder(listing.directories[i])) left.push_back(*s);
-  }
-  return left;
+  return testing::DestroyListing(listing, run, passes, stop);
 }
 
 TreeListing Walk(const std::string& folder) {
