@@ -46,11 +46,14 @@ bool Holds(const std::string& mountPoint, const std::string& path) {
          (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
 }
 
-std::string ReadWholeFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// The line of the mount numbered `mountId`:
+// "id parent major:minor root mount-point options [optional...] - type ...".
+std::optional<std::string> MountLine(const std::string& mountinfo, uint64_t mountId) {
+  const std::string id = std::to_string(mountId) + " ";
+  std::istringstream lines(mountinfo);
+  for (std::string line; std::getline(lines, line);)
+    if (line.compare(0, id.size(), id) == 0) return line;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -113,16 +116,29 @@ std::optional<uint64_t> StatfsType(int fd) {
   return static_cast<uint64_t>(info.f_type);
 }
 
+std::string MountInfoText() {
+  std::ifstream in("/proc/self/mountinfo", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::string MountPointOf(const std::string& mountinfo, uint64_t mountId) {
-  const std::string id = std::to_string(mountId);
-  std::istringstream lines(mountinfo);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string number, parent, numbers, root, mountPoint;
-    if (fields >> number >> parent >> numbers >> root >> mountPoint && number == id)
-      return Unescape(mountPoint);
-  }
-  return {};
+  const std::optional<std::string> line = MountLine(mountinfo, mountId);
+  if (!line) return {};
+  std::istringstream fields(*line);
+  std::string number, parent, numbers, root, mountPoint;
+  return fields >> number >> parent >> numbers >> root >> mountPoint ? Unescape(mountPoint) : "";
+}
+
+std::string MountTypeOf(const std::string& mountinfo, uint64_t mountId) {
+  const std::optional<std::string> line = MountLine(mountinfo, mountId);
+  const size_t dash = line ? line->find(" - ") : std::string::npos;
+  if (dash == std::string::npos) return {};
+  std::istringstream rest(line->substr(dash + 3));
+  std::string type;
+  rest >> type;
+  return type;
 }
 
 std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::string& path) {
@@ -163,7 +179,7 @@ void FileSystemTally::Note(int fd, const std::string& path) {
     std::optional<uint64_t> type = StatfsType(fd);
     FileSystemKind kind = type ? ClassifyFileSystem(*type) : FileSystemKind{"", true};
     if (kind.keepsOldContent) {
-      if (!mountinfo_) mountinfo_ = ReadWholeFile("/proc/self/mountinfo");
+      if (!mountinfo_) mountinfo_ = MountInfoText();
       std::string name = kind.name.empty() ? FileSystemNameOf(fd) : kind.name;
       std::string mountPoint = MountPointOf(*mountinfo_, info.mount_id);
       if (mountPoint.empty())

@@ -31,9 +31,16 @@ using StatfsAnswer = std::function<std::optional<uint64_t>(int fd)>;
 void SetStatfsAnswer(StatfsAnswer answer);
 std::optional<uint64_t> StatfsType(int fd);
 
+// This process's /proc/self/mountinfo, or "" when it cannot be read.
+std::string MountInfoText();
+
 // The mount point of the mount numbered `mountId` in a /proc/self/mountinfo
 // text, or "".
 std::string MountPointOf(const std::string& mountinfo, uint64_t mountId);
+
+// The file-system type ("ext4", "proc"...) of the mount numbered `mountId` in
+// a /proc/self/mountinfo text, or "".
+std::string MountTypeOf(const std::string& mountinfo, uint64_t mountId);
 
 // The mount point whose device is `device` in a /proc/self/mountinfo text;
 // when several mounts share it, the longest one that holds `path`. Falls back

@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <utility>
+
+#include "platform/file_system_kind.h"
 
 namespace corvane {
 
@@ -31,24 +31,12 @@ constexpr std::pair<uint64_t, const char*> kByMagic[] = {{PROC_SUPER_MAGIC, "pro
                                                          {EFIVARFS_MAGIC, "efivarfs"},
                                                          {HUGETLBFS_MAGIC, "hugetlbfs"}};
 
-std::string MountTypeOf(int fd) {
+std::string TypeFromMountTable(int fd) {
   struct statx sx {};
-  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) == 0 &&
-      (sx.stx_mask & STATX_MNT_ID) != 0) {
-    // "id parent major:minor root mount-point options [optional...] - type ..."
-    std::ifstream mountinfo("/proc/self/mountinfo");
-    const std::string id = std::to_string(sx.stx_mnt_id);
-    for (std::string line; std::getline(mountinfo, line);) {
-      if (line.compare(0, id.size() + 1, id + " ") != 0) continue;
-      size_t dash = line.find(" - ");
-      if (dash == std::string::npos) return {};
-      std::istringstream rest(line.substr(dash + 3));
-      std::string type;
-      rest >> type;
-      return type;
-    }
-  }
-  return {};
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) != 0 ||
+      (sx.stx_mask & STATX_MNT_ID) == 0)
+    return {};
+  return MountTypeOf(MountInfoText(), sx.stx_mnt_id);
 }
 
 constexpr const char* kPseudoFileSystems[] = {
@@ -65,7 +53,7 @@ bool IsPseudoFileSystem(const std::string& name) {
 }
 
 std::string FileSystemNameOf(int fd) {
-  if (std::string name = MountTypeOf(fd); !name.empty()) return name;
+  if (std::string name = TypeFromMountTable(fd); !name.empty()) return name;
   // No mount table to read (an old kernel, no /proc).
   struct statfs info {};
   if (::fstatfs(fd, &info) != 0) return {};

@@ -175,6 +175,9 @@ TEST(FileSystemKind, CopyOnWriteAndNetworkKindsAndTheirMountPoint) {
   EXPECT_EQ(MountPointIn(mountinfo, makedev(0, 45), "/mnt/my disk/a"), "/mnt/my disk");
   EXPECT_EQ(MountPointIn(mountinfo, makedev(0, 45), "/srv/bind/a"), "/srv/bind");
   EXPECT_EQ(MountPointIn(mountinfo, makedev(0, 99), "/srv/x"), "/");  // longest holder
+  EXPECT_EQ(MountPointOf(mountinfo, 40), "/mnt/my disk");
+  EXPECT_EQ(MountTypeOf(mountinfo, 41), "btrfs");
+  EXPECT_EQ(MountTypeOf(mountinfo, 4), "");  // no such mount, though "41" begins with it
 
   // Files on a file system that keeps old content are counted per mount.
   TempDir t;

@@ -5,9 +5,6 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/file_system_kind.h"
 #include "platform/file_system_name.h"
 
@@ -72,9 +69,7 @@ FillPlace PlaceOf(const std::string& folder) {
   struct statvfs fs {};
   const bool known = ::fstatvfs(fd, &fs) == 0;
   ::close(fd);
-  std::ifstream in("/proc/self/mountinfo", std::ios::binary);
-  const std::string mountinfo{std::istreambuf_iterator<char>(in), {}};
-  place.target.mountPoint = MountPointIn(mountinfo, st.st_dev, folder);
+  place.target.mountPoint = MountPointIn(MountInfoText(), st.st_dev, folder);
   place.target.fileSystem = name;
   if (!known) {
     place.refusal = "its file system cannot be asked for its free space";
