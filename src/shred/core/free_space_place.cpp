@@ -7,6 +7,7 @@
 
 #include "platform/file_system_kind.h"
 #include "platform/file_system_name.h"
+#include "platform/paths.h"
 
 namespace corvane {
 
@@ -37,17 +38,12 @@ bool Writable(const std::string& folder) {
   return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-std::string ParentOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
 // `start` or its nearest existing ancestor on the file system mounted at
 // `mountPoint` that this user may write in, else the mount point.
 std::string WritableFolderOn(const std::string& start, const std::string& mountPoint) {
   struct stat top {};
   if (::stat(mountPoint.c_str(), &top) != 0) return mountPoint;
-  for (std::string dir = start; dir.size() > mountPoint.size(); dir = ParentOf(dir)) {
+  for (std::string dir = start; dir.size() > mountPoint.size(); dir = ParentFolder(dir)) {
     if (SameDevice(dir, top.st_dev) && Writable(dir)) return dir;
   }
   return mountPoint;
