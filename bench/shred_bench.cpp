@@ -43,21 +43,22 @@ double RunThroughWindow(const std::vector<std::string>& files, const std::vector
   return Seconds([&] { form.DeleteFiles_Click(); });
 }
 
-// The same work done by the engine alone, without a window.
+// The same work done by the run alone, without a window.
 double RunEngineAlone(const std::vector<std::string>& files, const std::vector<std::string>& dirs,
                       int passes) {
   std::vector<ListedEntry> file_entries, dir_entries;
   for (const std::string& f : files) file_entries.push_back(*IdentifyPath(f));
   for (const std::string& d : dirs) dir_entries.push_back(*IdentifyPath(d));
+  // The run the window drives, with a window that does nothing.
+  struct NoWindow : RunHost {
+    void Advance(int64_t) override {}
+    void BeginFolders(int64_t) override {}
+    void Pump() override {}
+    RunCheck Check() override { return RunCheck::kGoOn; }
+  } host;
   return Seconds([&] {
     ShredRun run(passes, passes > 1);
-    for (const ListedEntry& d : dir_entries) run.ExpectFolder(d);
-    for (size_t next = 0; next < file_entries.size();) {
-      while (next < file_entries.size() && run.AddFile(file_entries[next])) ++next;
-      for (int p = 1; p <= passes; ++p) run.BatchPass(p);
-      run.EndBatch(false);
-    }
-    for (auto it = dir_entries.rbegin(); it != dir_entries.rend(); ++it) run.RemoveFolder(*it);
+    run.Destroy(file_entries, dir_entries, host);
   });
 }
 

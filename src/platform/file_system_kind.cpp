@@ -170,9 +170,16 @@ void FileSystemTally::Note(const std::string& path) {
   ::close(fd);
 }
 
-void FileSystemTally::Note(int fd, const std::string& path) {
+std::vector<ContentAtRisk> FileSystemTally::AtRisk() const {
+  std::vector<ContentAtRisk> counted;
+  for (const ContentAtRisk& place : atRisk_)
+    if (place.files > 0) counted.push_back(place);
+  return counted;
+}
+
+std::optional<size_t> FileSystemTally::Place(int fd, const std::string& path) {
   EntryInfo info;
-  if (ReadEntry(fd, "", info, kNoOpen) != 0 || !S_ISREG(info.mode)) return;
+  if (ReadEntry(fd, "", info, kNoOpen) != 0 || !S_ISREG(info.mode)) return std::nullopt;
   auto known = byDevice_.find(info.id.dev);
   if (known == byDevice_.end()) {
     std::optional<size_t> index;
@@ -191,7 +198,7 @@ void FileSystemTally::Note(int fd, const std::string& path) {
     }
     known = byDevice_.emplace(info.id.dev, index).first;
   }
-  if (known->second) ++atRisk_[*known->second].files;
+  return known->second;
 }
 
 }  // namespace corvane

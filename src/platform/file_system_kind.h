@@ -61,9 +61,16 @@ class FileSystemTally {
   // Looks at one listed entry; anything but a regular file is not counted.
   void Note(const std::string& path);
   // The same for a file open at `fd`, listed as `path`, at any depth.
-  void Note(int fd, const std::string& path);
-  // The file systems that may keep old content, in the order first seen.
-  const std::vector<ContentAtRisk>& AtRisk() const { return atRisk_; }
+  void Note(int fd, const std::string& path) {
+    if (std::optional<size_t> place = Place(fd, path)) Count(*place);
+  }
+  // Where the file open at `fd` would count, without counting it yet: the
+  // place to Count once it is really gone; nothing where content is safe.
+  std::optional<size_t> Place(int fd, const std::string& path);
+  void Count(size_t place) { ++atRisk_[place].files; }
+  // The file systems that may keep old content of files counted, in the
+  // order first seen.
+  std::vector<ContentAtRisk> AtRisk() const;
 
  private:
   std::map<uint32_t, std::optional<size_t>> byDevice_;  // index into atRisk_, or safe

@@ -14,6 +14,7 @@ namespace corvane {
 inline constexpr int kMbOk = 0;
 inline constexpr int kMbYesNo = 4;
 inline constexpr int kMbStop = 16;           // OK with the stop icon
+inline constexpr int kMbStopYesNo = 20;      // Yes/No with the stop icon
 inline constexpr int kMbYesNoQuestion = 36;  // Yes/No with the question icon
 inline constexpr int kMbExclamation = 48;    // OK with the exclamation (warning) icon
 inline constexpr int kMbExclamationYesNo = 52;

@@ -29,6 +29,7 @@ class ListBoxModel : public QAbstractListModel {
   int64_t Count() const { return static_cast<int64_t>(entries_.size()); }
   const std::string& At(int64_t index) const { return Entry(index).path; }
   const ListedEntry& Entry(int64_t index) const { return entries_[static_cast<size_t>(index)]; }
+  const std::vector<ListedEntry>& Entries() const { return entries_; }
 
  private:
   std::vector<ListedEntry> entries_;
@@ -55,6 +56,8 @@ class ListBox : public QListView {
   const std::string& List(int64_t index) const;
   // The entry at `index` with its identity; `index` must be in range.
   const ListedEntry& Entry(int64_t index) const { return model_->Entry(index); }
+  // Every entry, in order, for a run to read without a copy.
+  const std::vector<ListedEntry>& Entries() const { return model_->Entries(); }
   bool Selected(int64_t index) const;
   void SetSelected(int64_t index, bool selected);
   // The text shown for an entry.

@@ -10,6 +10,7 @@
 #include "platform/dir_cursor.h"
 #include "platform/file_ops.h"
 #include "shred/core/shred_run.h"
+#include "support/run_host.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -20,9 +21,7 @@ using testing::TempDir;
 
 std::optional<Survivor> Shred(const ListedEntry& entry, int64_t passes) {
   ShredRun run(passes, passes > 1);
-  run.StartFile(entry);
-  for (int64_t pass = 1; pass <= passes; ++pass) run.FilePass(pass);
-  return run.FileOutcome(entry);
+  return testing::DestroyOne(run, entry);
 }
 
 // `rel` below `anchor`, with `anchor` as the directory the user chose.
@@ -69,13 +68,12 @@ TEST(EntryIdentity, AFolderSwappedForAnotherRealFolderIsNotEntered) {
     t.Write("sub/f", "listed");
     const ListedEntry file = picked ? IdentifyPath(t / "sub/f").value() : Below(t.path(), "sub/f");
     ShredRun run(1, false);
-    if (!picked) run.ExpectFolder(Below(t.path(), "sub"));
+    std::vector<ListedEntry> folders;
+    if (!picked) folders.push_back(Below(t.path(), "sub"));
     ASSERT_EQ(::rename((t / "sub").c_str(), (t / "sub.moved").c_str()), 0);
     ASSERT_EQ(::mkdir((t / "sub").c_str(), 0700), 0);
     ASSERT_EQ(::link((t / "sub.moved/f").c_str(), (t / "sub/f").c_str()), 0);
-    run.StartFile(file);
-    run.FilePass(1);
-    EXPECT_TRUE(run.FileOutcome(file).has_value());
+    EXPECT_EQ(testing::Destroy(run, {file}, folders).files.size(), 1u);
     EXPECT_TRUE(EntryExists(t / "sub/f")) << (picked ? "picked" : "listed");
   }
 }
@@ -117,9 +115,7 @@ TEST(EntryIdentity, ASwapRightAfterACheckIsCaught) {
         ASSERT_EQ(::link((t / "f").c_str(), (t / "second-name").c_str()), 0);
       }
     };
-    run.StartFile(listed);
-    for (int64_t pass = 1; pass <= 2; ++pass) run.FilePass(pass);
-    std::optional<Survivor> survivor = run.FileOutcome(listed);
+    std::optional<Survivor> survivor = testing::DestroyOne(run, listed);
     ASSERT_TRUE(survivor);
     EXPECT_EQ(survivor->reason, c.reason);
     if (!c.expected.empty()) {

@@ -15,6 +15,7 @@
 #include "shred/core/free_space_report.h"
 #include "shred/core/shred_run.h"
 #include "support/loop_mount.h"
+#include "support/run_host.h"
 
 namespace corvane {
 namespace {
@@ -68,9 +69,7 @@ TEST(FreeSpaceFill, ReachesTheOldBlocksOfDeletedFiles) {
       if (c.shredded) {
         ListedEntry entry = *IdentifyPath(path);
         ShredRun run(3, true);
-        run.StartFile(entry);
-        for (int pass = 1; pass <= 3; ++pass) run.FilePass(pass);
-        ASSERT_FALSE(run.FileOutcome(entry));
+        ASSERT_FALSE(testing::DestroyOne(run, entry));
       } else {
         ASSERT_EQ(std::remove(path.c_str()), 0);
       }

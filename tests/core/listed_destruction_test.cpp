@@ -29,7 +29,7 @@ std::vector<Survivor> Destroy(const TreeListing& listing, int64_t passes,
                               const std::function<void(ShredRun&)>& setup = {}) {
   ShredRun run(passes, passes > 1);
   if (setup) setup(run);
-  return testing::DestroyListing(listing, run, passes);
+  return testing::DestroyListing(listing, run);
 }
 
 TreeListing Walk(const std::string& folder, std::function<bool()> between = {}) {
@@ -170,20 +170,22 @@ TEST(ListedDestruction, SparseFilesAreOverwrittenWithoutFillingTheirHoles) {
   ::stat(path.c_str(), &before);
   ListedEntry entry = *IdentifyPath(path);
   ShredRun run(2, true);
-  run.StartFile(entry);
-  run.FilePass(1);
-  struct stat after {};
-  ::stat(path.c_str(), &after);
-  EXPECT_LE(after.st_blocks, before.st_blocks);
-  fd = ::open(path.c_str(), O_RDONLY);
-  std::string head(secret.size(), '\0'), tail(secret.size(), '\0');
-  ::pread(fd, head.data(), head.size(), 0);
-  ::pread(fd, tail.data(), tail.size(), far);
-  ::close(fd);
-  EXPECT_EQ(head.find("SSSSSSSS"), std::string::npos);
-  EXPECT_EQ(tail.find("SSSSSSSS"), std::string::npos);
-  run.FilePass(2);
-  EXPECT_FALSE(run.FileOutcome(entry));
+  testing::TestHost host;
+  host.on_pass = [&](int64_t pass) {
+    if (pass != 1) return;
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_LE(after.st_blocks, before.st_blocks);
+    int in = ::open(path.c_str(), O_RDONLY);
+    std::string head(secret.size(), '\0'), tail(secret.size(), '\0');
+    ::pread(in, head.data(), head.size(), 0);
+    ::pread(in, tail.data(), tail.size(), far);
+    ::close(in);
+    EXPECT_EQ(head.find("SSSSSSSS"), std::string::npos);
+    EXPECT_EQ(tail.find("SSSSSSSS"), std::string::npos);
+  };
+  EXPECT_FALSE(testing::DestroyOne(run, entry, &host));
+  EXPECT_EQ(host.passes, 2);
   EXPECT_FALSE(EntryExists(path));
 }
 
@@ -226,19 +228,21 @@ TEST(ListedDestruction, GrowingFilesAreCaughtUpWithOrKept) {
     std::string path = t.Write("growing", tail);
     ListedEntry entry = *IdentifyPath(path);
     int grown = 0;
-    ShredRun run(2, true, [&] {
+    ShredRun run(2, true);
+    run.pump_every = {};
+    testing::TestHost host;
+    host.on_pump = [&] {
       if (grown++ >= growths) return;
       int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
       ASSERT_EQ(::write(fd, tail.data(), tail.size()), ssize_t(tail.size()));
       ::close(fd);
-    });
-    run.StartFile(entry);
-    run.FilePass(1);
-    if (growths == 1) {
-      EXPECT_EQ(ReadFile(path).find("TTTTTTTT"), std::string::npos);
-    }
-    run.FilePass(2);
-    EXPECT_EQ(run.FileOutcome(entry).has_value(), growths > 1);
+    };
+    host.on_pass = [&](int64_t pass) {
+      if (pass == 1 && growths == 1) {
+        EXPECT_EQ(ReadFile(path).find("TTTTTTTT"), std::string::npos);
+      }
+    };
+    EXPECT_EQ(testing::DestroyOne(run, entry, &host).has_value(), growths > 1);
   }
 }
 

@@ -28,8 +28,8 @@ using testing::TempDir;
 // would) and returns the survivors, files then folders.
 std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int64_t passes = 1,
                               size_t stop = 0) {
-  ShredRun run(passes, passes > 1, {}, {}, &ledger);
-  return testing::DestroyListing(listing, run, passes, stop);
+  ShredRun run(passes, passes > 1, &ledger);
+  return testing::DestroyListing(listing, run, stop);
 }
 
 TreeListing Walk(const std::string& folder) {
@@ -115,10 +115,8 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
       if (!root && c.reason != SurvivalReason::kNotFound) continue;
       if (!c.change(t)) continue;  // no chattr, or a file system without flags
       RunLedger ledger;
-      ShredRun run(passes, passes > 1, {}, {}, &ledger);
-      run.StartFile(entry);
-      for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
-      std::optional<Survivor> survivor = run.FileOutcome(entry);
+      ShredRun run(passes, passes > 1, &ledger);
+      std::optional<Survivor> survivor = testing::DestroyOne(run, entry);
       std::system(("chattr -i -a " + path + " 2>/dev/null").c_str());
       ASSERT_TRUE(survivor) << c.name;
       EXPECT_EQ(survivor->reason, c.reason) << c.name << ", " << passes << " passes";
@@ -132,10 +130,10 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
   ASSERT_EQ(::rmdir(folder.path.c_str()), 0);
   t.Mkdir("empty");
   RunLedger ledger;
-  ShredRun run(1, false, {}, {}, &ledger);
-  std::optional<Survivor> survivor = run.RemoveFolder(folder);
-  ASSERT_TRUE(survivor);
-  EXPECT_EQ(survivor->reason, SurvivalReason::kNotFound);
+  ShredRun run(1, false, &ledger);
+  const RunOutcome out = testing::Destroy(run, {}, {folder});
+  ASSERT_EQ(out.folders.size(), 1u);
+  EXPECT_EQ(out.folders[0].reason, SurvivalReason::kNotFound);
   EXPECT_TRUE(EntryExists(t / "empty"));
 }
 

@@ -9,6 +9,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <set>
@@ -16,6 +17,7 @@
 
 #include "platform/file_ops.h"
 #include "shred/core/shred_run.h"
+#include "support/run_host.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -56,21 +58,31 @@ struct SeamIo : ShredIo {
   }
 };
 
-// Lists `paths`, runs every pass over them as one batch; `stop` may end it.
+// Lists `paths` and destroys them, small enough to go as one batch; `stop`
+// is an Abort click. Returns what stayed (after an Abort, what it left partly
+// overwritten), by position in `paths`.
 struct Batch {
-  Batch(int64_t passes, std::function<bool()> stop = {}) : run(passes, true, {}, std::move(stop)) {
+  Batch(int64_t passes, std::function<bool()> stop = {}) : run(passes, true) {
     run.engine().set_io(&io);
+    host.check = [stop] { return stop && stop() ? RunCheck::kAbort : RunCheck::kGoOn; };
   }
-  std::vector<std::pair<size_t, Survivor>> Destroy(const std::vector<std::string>& paths,
-                                                   int64_t passes) {
-    for (const std::string& p : paths) EXPECT_TRUE(run.AddFile(*IdentifyPath(p)));
-    for (int64_t pass = 1; pass <= passes; ++pass) {
-      if (!run.BatchPass(pass)) return run.EndBatch(true);
+  std::vector<std::pair<size_t, Survivor>> Destroy(const std::vector<std::string>& paths, int64_t) {
+    std::vector<ListedEntry> files;
+    for (const std::string& p : paths) files.push_back(*IdentifyPath(p));
+    RunOutcome out = testing::Destroy(run, files, {}, &host);
+    std::vector<std::pair<size_t, Survivor>> left;
+    if (out.end == RunCheck::kAbort) {
+      for (Survivor& s : out.partly)
+        left.emplace_back(std::find(paths.begin(), paths.end(), s.path) - paths.begin(), s);
+    } else {
+      for (size_t i = 0; i < out.files.size(); ++i)
+        left.emplace_back(out.file_rows[i], out.files[i]);
     }
-    return run.EndBatch(false);
+    return left;
   }
   SeamIo io;
   ShredRun run;
+  testing::TestHost host;
 };
 
 std::vector<std::string> Files(TempDir& dir, int count) {

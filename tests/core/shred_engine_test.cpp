@@ -13,6 +13,7 @@
 #include "platform/file_ops.h"
 #include "shred/core/shred_count.h"
 #include "shred/core/shred_run.h"
+#include "support/run_host.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -71,13 +72,12 @@ std::optional<Survivor> Shred(const std::string& path, int64_t passes, bool over
                               const std::function<void()>& between_chunks = {}) {
   std::optional<ListedEntry> listed = IdentifyPath(path);
   ListedEntry entry = listed.value_or(ListedEntry{path, {}, ParentLength(path), {}});
-  ShredRun run(passes, overwrite, between_chunks);
-  run.StartFile(entry);
-  for (int64_t pass = 1; pass <= passes; ++pass) {
-    run.FilePass(pass);
-    if (after_pass) after_pass(pass);
-  }
-  return run.FileOutcome(entry);
+  ShredRun run(passes, overwrite);
+  run.pump_every = {};
+  testing::TestHost host;
+  host.on_pump = between_chunks;
+  host.on_pass = after_pass;
+  return testing::DestroyOne(run, entry, &host);
 }
 
 TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
@@ -100,7 +100,7 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
     previous = now;
   };
   EXPECT_FALSE(Shred(path, 3, true, after_pass, [&] { ++chunk_breaks; }));
-  EXPECT_EQ(chunk_breaks, 3 * 3);  // four chunks: three breaks per pass
+  EXPECT_EQ(chunk_breaks, 3 * 4);  // four chunks: three breaks per pass, and the pump after it
   EXPECT_FALSE(EntryExists(path));
 }
 

@@ -1,28 +1,28 @@
 #pragma once
-// Destroys a walked listing the way the Delete command does: every file pass
-// by pass, then the folders deepest first, down to index `stop` (a run
-// aborted in its folder phase stops earlier). Returns the survivors, files
-// then folders.
+// Destroys a walked listing through the run, as the Delete command does: every
+// file pass by pass, then the folders deepest first, down to index `stop` (a
+// run aborted in its folder phase stops earlier). Returns the survivors,
+// files then folders.
 #include <cstdint>
 #include <vector>
 
 #include "scan/core/tree_walk.h"
-#include "shred/core/shred_run.h"
+#include "support/run_host.h"
 
 namespace corvane::testing {
 
 inline std::vector<Survivor> DestroyListing(const TreeListing& listing, ShredRun& run,
-                                            int64_t passes, size_t stop = 0) {
-  std::vector<Survivor> left;
-  for (const ListedEntry& d : listing.directories) run.ExpectFolder(d);
-  for (const ListedEntry& f : listing.files) {
-    run.StartFile(f);
-    for (int64_t p = 1; p <= passes; ++p) run.FilePass(p);
-    if (auto s = run.FileOutcome(f)) left.push_back(*s);
-  }
-  for (size_t i = listing.directories.size(); i-- > stop;) {
-    if (auto s = run.RemoveFolder(listing.directories[i])) left.push_back(*s);
-  }
+                                            size_t stop = 0) {
+  TestHost host;
+  const auto removed = static_cast<int64_t>(listing.directories.size() - stop);
+  if (stop > 0)
+    host.check = [&] {
+      return host.folders && host.steps >= removed ? RunCheck::kAbort : RunCheck::kGoOn;
+    };
+  RunOutcome out =
+      Destroy(run, {listing.files.begin(), listing.files.end()}, listing.directories, &host);
+  std::vector<Survivor> left = out.files;
+  left.insert(left.end(), out.folders.begin(), out.folders.end());
   return left;
 }
 

@@ -2,12 +2,14 @@
 
 namespace corvane {
 
-bool RunLedger::MetBefore(const EntryId& id) {
+bool RunLedger::TakenInRun(const EntryId& id) const {
   if (id == EntryId{}) return false;  // listed without an identity: never merged
-  Mark& mark = marks_[id];
-  if (mark.run == run_) return true;
-  mark.run = run_;
-  return false;
+  auto found = marks_.find(id);
+  return found != marks_.end() && found->second.run == run_;
+}
+
+void RunLedger::Take(const EntryId& id) {
+  if (id != EntryId{}) marks_[id].run = run_;
 }
 
 bool RunLedger::Destroyed(const EntryId& id) const {

@@ -3,8 +3,10 @@
 // lists are emptied. An entry that is no longer at its place is counted as
 // destroyed only when it is in here (destroyed earlier in this run, as a
 // duplicate, or by a run that was aborted); otherwise it was moved, renamed
-// or deleted by something else. The same entry met twice in one run is a
-// duplicate: destroyed once, counted once.
+// or deleted by something else. The same entry taken twice in one run is a
+// duplicate: destroyed once, counted once. An entry is taken only once the
+// run really has it (a file that did not fit a batch is offered again and
+// must not be mistaken for its own duplicate).
 #include <cstdint>
 #include <unordered_map>
 
@@ -16,8 +18,10 @@ class RunLedger {
  public:
   // A new run begins: nothing has been met in it yet.
   void BeginRun() { ++run_; }
-  // Notes that `id` is met in this run; true when it already was.
-  bool MetBefore(const EntryId& id);
+  // True when `id` was taken already in this run.
+  bool TakenInRun(const EntryId& id) const;
+  // Notes that the run has taken `id`: it settles or destroys it.
+  void Take(const EntryId& id);
   void MarkDestroyed(const EntryId& id) { marks_[id].destroyed = true; }
   bool Destroyed(const EntryId& id) const;
   void Clear() { marks_.clear(); }

@@ -1,6 +1,8 @@
 #include "shred/core/run_report.h"
 
+#include "platform/modal.h"
 #include "platform/paths.h"
+#include "shred/core/free_space_report.h"
 
 namespace corvane {
 
@@ -59,7 +61,9 @@ std::string AbortedMessage(const std::vector<Survivor>& partly) {
   return text + Named({&partly});
 }
 
-std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
+namespace {
+// How many destroyed files lay where, and why that matters.
+std::string WhereContentMaySurvive(const std::vector<ContentAtRisk>& atRisk) {
   std::string where;
   for (const ContentAtRisk& place : atRisk) {
     if (!where.empty()) where += "; ";
@@ -67,9 +71,31 @@ std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
              place.fileSystem + " at " + DisplayForm(place.mountPoint);
     if (place.fileSystem == "overlay") where += " (the lower layer's copy is untouched)";
   }
-  return "Files Deleted, But Their Content May Survive!\n" + where +
+  return where +
          ".\nCopy-on-write, log-structured and network file systems write changes to new "
          "places, so overwriting cannot destroy the old content.";
+}
+}  // namespace
+
+std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
+  return "Files Deleted, But Their Content May Survive!\n" + WhereContentMaySurvive(atRisk);
+}
+
+ClosingBox CompletionBox(const RunOutcome& outcome, const std::vector<FillTarget>& fillable) {
+  const std::string offer = fillable.empty() ? "" : "\n" + OfferQuestion(fillable);
+  if (!outcome.complete()) {
+    std::string prompt = SurvivorsMessage(outcome.files_listed, outcome.folders_listed,
+                                          outcome.files, outcome.folders);
+    if (!outcome.at_risk.empty())
+      prompt +=
+          "\n\nThe Deleted Files' Content May Survive!\n" + WhereContentMaySurvive(outcome.at_risk);
+    return {prompt + offer, fillable.empty() ? kMbStop : kMbStopYesNo,
+            "Corvane - Files Not Deleted"};
+  }
+  if (!outcome.at_risk.empty())
+    return {ContentMaySurviveMessage(outcome.at_risk) + offer,
+            fillable.empty() ? kMbExclamation : kMbExclamationYesNo, "Corvane - Files Deleted"};
+  return {"Operation Completed Successfully!", kMbOk, "Corvane - Files Deleted"};
 }
 
 }  // namespace corvane

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/file_system_kind.h"
+#include "shred/core/free_space_fill.h"
+#include "shred/core/run_host.h"
 #include "shred/core/survivor.h"
 
 namespace corvane {
@@ -29,5 +31,17 @@ std::string AbortedMessage(const std::vector<Survivor>& partly);
 // "Files Deleted, But Their Content May Survive!", a line naming how many
 // files lay on which file system and mount point, and why that matters.
 std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk);
+
+// The box that ends a run which went through both phases.
+struct ClosingBox {
+  std::string prompt;
+  int style;
+  std::string title;
+};
+// Plain success only when everything listed is gone and no destroyed file
+// lay where its old content may survive. Otherwise the box names what
+// remains, then where content may survive; for the file systems in
+// `fillable` it then asks whether to overwrite their free space.
+ClosingBox CompletionBox(const RunOutcome& outcome, const std::vector<FillTarget>& fillable);
 
 }  // namespace corvane

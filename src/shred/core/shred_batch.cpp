@@ -30,25 +30,24 @@ bool SyncsWholeFileSystem(int fd) {
       return false;
   }
 }
-
-size_t DescriptorBudget() {
-  struct rlimit limit {};
-  rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-  // A quarter of what the process may hold; the folders' chain holds another.
-  return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 8, 2 * ShredBatch::kMaxFiles));
-}
 }  // namespace
 
-ShredBatch::ShredBatch(ShredEngine& engine)
-    : engine_(engine), descriptor_budget_(DescriptorBudget()) {}
+size_t BatchLimits::DescriptorBudget() {
+  struct rlimit limit {};
+  rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+  return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 8, 2 * kMaxFiles));
+}
+
+ShredBatch::ShredBatch(ShredEngine& engine, const BatchLimits& limits)
+    : engine_(engine), limits_(limits), byte_bound_(limits.min_bytes) {}
 
 ShredBatch::~ShredBatch() {
   Clear();
 }
 
 bool ShredBatch::Full() const {
-  return files_.size() >= kMaxFiles || bytes_ >= byte_bound_ ||
-         descriptors_ + 2 > descriptor_budget_;
+  return !files_.empty() && (files_.size() >= limits_.max_files || bytes_ >= byte_bound_ ||
+                             descriptors_ + 2 > limits_.descriptors);
 }
 
 bool ShredBatch::Add(ShredFile file, int dirfd, const EntryId& dir, bool open) {
@@ -112,7 +111,8 @@ bool ShredBatch::MakeDurable() {
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   if (bytes > 0) {
     const double rate = static_cast<double>(bytes) / std::max(took.count(), 1e-3);
-    byte_bound_ = std::clamp(static_cast<int64_t>(rate * kWaitGoal), kMinBytes, kMaxBytes);
+    byte_bound_ = std::clamp(static_cast<int64_t>(rate * BatchLimits::kWaitGoal), limits_.min_bytes,
+                             limits_.max_bytes);
   }
   return true;
 }

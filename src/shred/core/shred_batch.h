@@ -11,23 +11,34 @@
 
 namespace corvane {
 
-class ShredBatch {
- public:
-  // A batch takes up to kMaxFiles files and stops taking more once it holds
-  // as many bytes as the device took about kWaitGoal to sync in the last
-  // wait, between kMinBytes and kMaxBytes, so that an Abort is never kept
-  // waiting long even on a slow stick; a file larger than that goes alone.
+// How much one batch may take. A batch takes up to `max_files` files and
+// stops taking more once it holds as many bytes as the device took about
+// kWaitGoal to sync in the last wait, between `min_bytes` and `max_bytes`, so
+// that an Abort is never kept waiting long even on a slow stick; a file
+// larger than that goes alone. It holds at most `descriptors` descriptors.
+struct BatchLimits {
   static constexpr size_t kMaxFiles = 1024;
   static constexpr int64_t kMinBytes = int64_t{1} << 20;
   static constexpr int64_t kMaxBytes = int64_t{16} << 20;
   static constexpr double kWaitGoal = 0.1;  // seconds
 
-  explicit ShredBatch(ShredEngine& engine);
+  size_t max_files = kMaxFiles;
+  int64_t min_bytes = kMinBytes;
+  int64_t max_bytes = kMaxBytes;
+  size_t descriptors = DescriptorBudget();
+
+  // A quarter of what the process may hold; the folders' chain holds another.
+  static size_t DescriptorBudget();
+};
+
+class ShredBatch {
+ public:
+  explicit ShredBatch(ShredEngine& engine, const BatchLimits& limits = {});
   ~ShredBatch();
   ShredBatch(const ShredBatch&) = delete;
   ShredBatch& operator=(const ShredBatch&) = delete;
 
-  // True when no further file may join.
+  // True when no further file may join; an empty batch always takes one.
   bool Full() const;
   // Takes `file`, found as `file.name` in `dirfd` (a directory of identity
   // `dir`, borrowed for this call only), and opens it when `open`. False,
@@ -43,6 +54,7 @@ class ShredBatch {
   bool Pass(int64_t pass, int64_t passes);
 
   const std::vector<ShredFile>& files() const { return files_; }
+  ShredFile& last() { return files_.back(); }
   // After a stop: every file still on its way is closed; those partly
   // overwritten are kept as such, the others were never touched.
   void Stop();
@@ -57,10 +69,10 @@ class ShredBatch {
   ShredEngine& engine_;
   std::vector<ShredFile> files_;
   std::vector<std::pair<EntryId, int>> dirs_;  // held directories
+  BatchLimits limits_;
   int64_t bytes_ = 0;
-  int64_t byte_bound_ = kMinBytes;  // learnt from the waits, kept across batches
+  int64_t byte_bound_;  // learnt from the waits, kept across batches
   size_t descriptors_ = 0;
-  size_t descriptor_budget_;
 };
 
 }  // namespace corvane

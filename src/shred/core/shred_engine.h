@@ -21,6 +21,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,8 @@ struct ShredFile {
   int error = 0;
   bool touched = false;    // some of its content was overwritten already
   bool duplicate = false;  // listed again: its first listing speaks for it
+  // Where its old content may survive once it is gone (FileSystemTally).
+  std::optional<size_t> risk_place;
 };
 
 class ShredEngine {

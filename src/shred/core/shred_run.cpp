@@ -10,18 +10,90 @@
 
 namespace corvane {
 
-ShredRun::ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks,
-                   std::function<bool()> stop, RunLedger* ledger)
+ShredRun::ShredRun(int64_t passes, bool overwrite, RunLedger* ledger, const BatchLimits& limits)
     : passes_(passes),
       overwrite_(overwrite),
-      engine_(std::move(between_chunks), std::move(stop)),
+      engine_([this] { PumpNowAndThen(); },
+              [this] { return host_ != nullptr && host_->Check() != RunCheck::kGoOn; }),
+      batch_(engine_, limits),
       ledger_(ledger != nullptr ? ledger : &own_ledger_) {
-  ledger_->BeginRun();
   expect_ = [this](std::string_view path) -> std::optional<EntryId> {
     auto found = folders_.find(path);
     if (found == folders_.end()) return std::nullopt;
     return found->second;
   };
+}
+
+void ShredRun::PumpNowAndThen() {
+  if (host_ == nullptr) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_pump_ < pump_every) return;
+  last_pump_ = now;
+  host_->Pump();
+}
+
+RunCheck ShredRun::Checkpoint() {
+  host_->Pump();
+  last_pump_ = std::chrono::steady_clock::now();
+  return host_->Check();
+}
+
+RunOutcome ShredRun::Destroy(const std::vector<ListedEntry>& files,
+                             const std::vector<ListedEntry>& folders, RunHost& host) {
+  host_ = &host;
+  last_pump_ = std::chrono::steady_clock::now();
+  ledger_->BeginRun();
+  duplicate_files_ = duplicate_folders_ = 0;
+  folders_.clear();
+  for (const ListedEntry& folder : folders) folders_[folder.path] = folder.id;
+  RunOutcome out;
+  out.end = DestroyFiles(files, out);
+  if (out.end == RunCheck::kGoOn) out.end = RemoveFolders(folders, out);
+  out.files_listed = static_cast<int64_t>(files.size()) - duplicate_files_;
+  out.folders_listed = static_cast<int64_t>(folders.size()) - duplicate_folders_;
+  out.at_risk = file_systems_.AtRisk();
+  host_ = nullptr;
+  return out;
+}
+
+RunCheck ShredRun::DestroyFiles(const std::vector<ListedEntry>& files, RunOutcome& out) {
+  // The count is taken once: an Abort gives the list back to the user, who
+  // may edit it while the run winds down.
+  const size_t count = files.size();
+  for (size_t index = 0; index < count;) {
+    const size_t first = index;
+    while (index < count && index < files.size() && AddFile(files[index])) ++index;
+    const auto size = static_cast<int64_t>(batch_.files().size());
+    for (int64_t pass = 1; pass <= passes_; ++pass) {
+      if (batch_.Pass(pass, passes_)) host_->Advance(size);
+      if (RunCheck check = Checkpoint(); check != RunCheck::kGoOn) {
+        for (auto& [position, survivor] : EndBatch(/*stopped=*/true))
+          out.partly.push_back(std::move(survivor));
+        return check;
+      }
+    }
+    for (auto& [position, survivor] : EndBatch(/*stopped=*/false)) {
+      out.file_rows.push_back(static_cast<int64_t>(first + position));
+      out.files.push_back(std::move(survivor));
+    }
+  }
+  return RunCheck::kGoOn;
+}
+
+RunCheck ShredRun::RemoveFolders(const std::vector<ListedEntry>& folders, RunOutcome& out) {
+  const size_t count = folders.size();
+  if (count == 0) return RunCheck::kGoOn;
+  host_->BeginFolders(static_cast<int64_t>(count));
+  for (size_t index = count; index-- > 0;) {
+    if (index >= folders.size()) continue;
+    if (std::optional<Survivor> survivor = RemoveFolder(folders[index])) {
+      out.folder_rows.insert(out.folder_rows.begin(), static_cast<int64_t>(index));
+      out.folders.insert(out.folders.begin(), std::move(*survivor));
+    }
+    host_->Advance(1);
+    if (RunCheck check = Checkpoint(); check != RunCheck::kGoOn) return check;
+  }
+  return RunCheck::kGoOn;
 }
 
 std::optional<SurvivalReason> ShredRun::Reach(const ListedEntry& entry, int& error) {
@@ -35,7 +107,7 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   ShredFile added;
   added.path = file.path;
   added.id = file.id;
-  if (ledger_->MetBefore(file.id)) {
+  if (ledger_->TakenInRun(file.id)) {
     ++duplicate_files_;
     added.duplicate = true;
     added.state = FileState::kGone;
@@ -54,13 +126,17 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   if (std::optional<SurvivalReason> reason = Reach(file, error)) {
     ShredEngine::Keep(added, *reason, error);
     batch_.AddSettled(std::move(added));
+    ledger_->Take(file.id);
     return true;
   }
   added.name = cursor_.name();
+  // A file too large for this batch is only offered: it starts the next one,
+  // and nothing is recorded of it until then.
   if (!batch_.Add(std::move(added), cursor_.fd(), cursor_.info().id, overwrite_ && passes_ > 0))
     return false;
-  if (const ShredFile& taken = batch_.files().back(); taken.fd >= 0)
-    file_systems_.Note(taken.fd, taken.path);
+  ledger_->Take(file.id);
+  if (ShredFile& taken = batch_.last(); taken.fd >= 0)
+    taken.risk_place = file_systems_.Place(taken.fd, taken.path);
   return true;
 }
 
@@ -69,26 +145,17 @@ std::vector<std::pair<size_t, Survivor>> ShredRun::EndBatch(bool stopped) {
   std::vector<std::pair<size_t, Survivor>> left;
   const std::vector<ShredFile>& files = batch_.files();
   for (size_t i = 0; i < files.size(); ++i) {
-    if (stopped && files[i].reason != SurvivalReason::kPartlyOverwritten) continue;
-    if (std::optional<Survivor> survivor = OutcomeOf(files[i]))
+    const ShredFile& file = files[i];
+    // A stop names only what it left partly overwritten, but what the last
+    // pass destroyed before it is remembered all the same.
+    if (stopped && file.state != FileState::kGone &&
+        file.reason != SurvivalReason::kPartlyOverwritten)
+      continue;
+    if (std::optional<Survivor> survivor = OutcomeOf(file))
       left.emplace_back(i, std::move(*survivor));
   }
   batch_.Clear();
   return left;
-}
-
-void ShredRun::StartFile(const ListedEntry& file) {
-  batch_.Clear();
-  AddFile(file);
-}
-
-FileState ShredRun::FilePass(int64_t pass) {
-  batch_.Pass(pass, passes_);
-  return batch_.files().front().state;
-}
-
-std::optional<Survivor> ShredRun::FileOutcome(const ListedEntry&) {
-  return OutcomeOf(batch_.files().front());
 }
 
 std::optional<Survivor> ShredRun::Settle(const EntryId& id, std::optional<Survivor> survivor) {
@@ -105,6 +172,7 @@ std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
   switch (file.state) {
     case FileState::kGone:
       if (file.duplicate) return std::nullopt;
+      if (file.risk_place) file_systems_.Count(*file.risk_place);
       return Settle(file.id, std::nullopt);
     case FileState::kKept:
       return Settle(file.id, Survivor{file.path, file.reason, file.error});
@@ -115,10 +183,11 @@ std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
 }
 
 std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
-  if (ledger_->MetBefore(folder.id)) {
+  if (ledger_->TakenInRun(folder.id)) {
     ++duplicate_folders_;
     return std::nullopt;
   }
+  ledger_->Take(folder.id);
   return Settle(folder.id, RemoveFolderOnce(folder));
 }
 

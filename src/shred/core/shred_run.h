@@ -1,9 +1,10 @@
 #pragma once
-// The file-system side of one Delete run: reaches every listed entry from its
-// anchor through held directory descriptors, destroys files in batches, pass
-// by pass, removes folders, and says why an entry had to stay.
+// One Delete run, the only way Corvane destroys anything: reaches every
+// listed entry from its anchor through held directory descriptors, destroys
+// files in batches, pass by pass, removes folders, and says why an entry had
+// to stay.
+#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "platform/dir_cursor.h"
 #include "platform/entry_id.h"
 #include "platform/file_system_kind.h"
+#include "shred/core/run_host.h"
 #include "shred/core/run_ledger.h"
 #include "shred/core/shred_batch.h"
 #include "shred/core/shred_engine.h"
@@ -23,47 +25,44 @@ namespace corvane {
 
 class ShredRun {
  public:
-  // `between_chunks` lets the window breathe during a long pass; `stop` is
-  // asked right after it and ends the pass where it stands.
-  // `ledger` remembers what was destroyed across runs (the window's); a run
-  // without one remembers only its own.
-  ShredRun(int64_t passes, bool overwrite, std::function<void()> between_chunks = {},
-           std::function<bool()> stop = {}, RunLedger* ledger = nullptr);
+  // `passes` per file, each overwriting when `overwrite`. `ledger` remembers
+  // what was destroyed across runs (the window's); a run without one
+  // remembers only its own. `limits` bound a batch; only tests change them.
+  ShredRun(int64_t passes, bool overwrite, RunLedger* ledger = nullptr,
+           const BatchLimits& limits = {});
 
-  // The listed folders: a folder on the way to an entry must still be the one
-  // that was listed under its path.
-  void ExpectFolder(const ListedEntry& folder) { folders_[folder.path] = folder.id; }
+  // A long pass lets the window's events through at most this often.
+  std::chrono::nanoseconds pump_every = std::chrono::milliseconds(50);
+
+  // Destroys every file of `files`, in batches, pass by pass, then removes
+  // every folder of `folders`, the last one first. After each pass and each
+  // folder the window pumps, and the run ends where `host` says.
+  RunOutcome Destroy(const std::vector<ListedEntry>& files, const std::vector<ListedEntry>& folders,
+                     RunHost& host);
+
+  // Where writes and waits go, and the hook before each step; only tests
+  // reach in.
+  ShredEngine& engine() { return engine_; }
+
+ private:
+  RunCheck DestroyFiles(const std::vector<ListedEntry>& files, RunOutcome& out);
+  RunCheck RemoveFolders(const std::vector<ListedEntry>& folders, RunOutcome& out);
+  // Lets the window breathe inside a long pass, at most every `pump_every`.
+  void PumpNowAndThen();
+  // Pumps after a pass or a folder, then asks the window.
+  RunCheck Checkpoint();
 
   // Files go in batches: AddFile until it says no (that file starts the next
   // batch) or the list ends, BatchPass for each pass from 1, then EndBatch.
   bool AddFile(const ListedEntry& file);
-  size_t BatchSize() const { return batch_.files().size(); }
-  // False when `stop` ended the pass where it stood.
-  bool BatchPass(int64_t pass) { return batch_.Pass(pass, passes_); }
   // What stayed of the batch, by position in it, with why; empties the batch.
-  // After a stop only the files it left partly overwritten are named.
+  // After a stop only the files it left partly overwritten are named, but
+  // every file it destroyed is remembered.
   std::vector<std::pair<size_t, Survivor>> EndBatch(bool stopped);
-
-  // One file alone: StartFile, FilePass for each pass from 1, FileOutcome.
-  void StartFile(const ListedEntry& file);
-  FileState FilePass(int64_t pass);
-  // After the passes: nothing when the file is gone, else why it stayed.
-  std::optional<Survivor> FileOutcome(const ListedEntry& file);
-
   // Removes a listed folder (only an empty one can go). Nothing when it is
   // gone, else why it stayed.
   std::optional<Survivor> RemoveFolder(const ListedEntry& folder);
 
-  ShredEngine& engine() { return engine_; }
-
-  // Entries met a second time in this run: neither destroyed again nor
-  // counted again.
-  int64_t duplicate_files() const { return duplicate_files_; }
-  int64_t duplicate_folders() const { return duplicate_folders_; }
-  // Where the files opened for overwriting lay, read through their descriptors.
-  const FileSystemTally& file_systems() const { return file_systems_; }
-
- private:
   // Reaches the folder holding `entry`; 0, or the reason it cannot be reached.
   std::optional<SurvivalReason> Reach(const ListedEntry& entry, int& error);
   // What became of a file; what this program destroyed is remembered.
@@ -75,7 +74,7 @@ class ShredRun {
   int64_t passes_;
   bool overwrite_;
   ShredEngine engine_;
-  ShredBatch batch_{engine_};
+  ShredBatch batch_;
   DirCursor cursor_;
   DirCursor::Expect expect_;
   // Looked up by views into the entries' paths, without a copy.
@@ -88,7 +87,10 @@ class ShredRun {
   RunLedger* ledger_;
   int64_t duplicate_files_ = 0;
   int64_t duplicate_folders_ = 0;
+  // Where the files opened for overwriting lay, read through their descriptors.
   FileSystemTally file_systems_;
+  RunHost* host_ = nullptr;  // while Destroy runs
+  std::chrono::steady_clock::time_point last_pump_;
 };
 
 }  // namespace corvane
