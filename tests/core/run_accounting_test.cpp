@@ -24,41 +24,14 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-// Destroys `listing` (its folders down to index `stop` only, as an Abort
-// would) and returns the survivors, files then folders.
-std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int64_t passes = 1,
-                              size_t stop = 0) {
+// Destroys `listing` and returns the survivors, files then folders.
+std::vector<Survivor> Destroy(const TreeListing& listing, RunLedger& ledger, int64_t passes = 1) {
   ShredRun run(passes, passes > 1, &ledger);
-  return testing::DestroyListing(listing, run, stop);
+  return testing::DestroyListing(listing, run);
 }
 
 TreeListing Walk(const std::string& folder) {
   return WalkTree(folder, {{"*"}, true, {}, {}});
-}
-
-TreeListing Twice(TreeListing listing) {
-  TreeListing both = listing;
-  both.files.insert(both.files.end(), listing.files.begin(), listing.files.end());
-  both.directories.insert(both.directories.end(), listing.directories.begin(),
-                          listing.directories.end());
-  return both;
-}
-
-TEST(RunAccounting, WhatItDestroyedItselfIsNeverASurvivor) {
-  TempDir t;
-  t.Write("R/B/b1", "x");
-  t.Mkdir("R/B/C");
-  t.Write("R/a", "y");
-  const TreeListing listing = Walk(t / "R");
-  RunLedger ledger;
-  // An aborted run: the files and R/B with its subfolder are gone, R is not.
-  std::vector<Survivor> first = Destroy(listing, ledger, 1, 1);
-  EXPECT_TRUE(first.empty());
-  EXPECT_TRUE(EntryExists(t / "R") && !EntryExists(t / "R/B"));
-  // The next run, over the lists handed twice.
-  std::vector<Survivor> second = Destroy(Twice(listing), ledger, 3);
-  EXPECT_TRUE(second.empty()) << second.front().path << " " << DescribeReason(second.front());
-  EXPECT_FALSE(EntryExists(t / "R"));
 }
 
 TEST(RunAccounting, AnEntryGoneForAnyOtherReasonIsNoLongerThere) {

@@ -104,24 +104,6 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
   EXPECT_FALSE(EntryExists(path));
 }
 
-TEST(ShredEngine, PlainDeleteMissingFilesAndEmptyFiles) {
-  TempDir dir;
-  std::string path = dir.Write("once", "data");
-  EXPECT_FALSE(Shred(path, 1, false));
-  EXPECT_FALSE(EntryExists(path));
-  // A file that no longer exists is not created again, and is reported.
-  EXPECT_EQ(Shred(path, 3, true)->reason, SurvivalReason::kNotFound);
-  EXPECT_FALSE(EntryExists(path));
-
-  std::string empty = dir.Write("empty", "");
-  EXPECT_FALSE(Shred(empty, 2, true, [&](int64_t pass) {
-    if (pass == 1) {
-      EXPECT_TRUE(EntryExists(empty));
-    }
-  }));
-  EXPECT_FALSE(EntryExists(empty));
-}
-
 TEST(ShredEngine, NeverWritesThroughLinksSpecialFilesOrReadOnlyFiles) {
   TempDir outside;
   std::string target = outside.Write("precious", "outside content");
