@@ -36,6 +36,8 @@ class Walker {
   std::vector<std::string> ReadCurrent(const ListedEntry& folder);
   uint32_t AddNode(uint32_t parent, ListedEntry entry);
   void ListBreadthFirst();
+  // Why the chosen folder could not be read, from the errno of the failure.
+  void Refuse(int error);
 
   const WalkOptions& options_;
   TreeListing& out_;
@@ -91,14 +93,19 @@ void Walker::Run(const std::string& folder) {
   std::string name = folder.substr(root.anchor_length);
   while (!name.empty() && name.front() == '/') name.erase(0, 1);
   while (!name.empty() && name.back() == '/') name.pop_back();
-  if (name.empty() || cursor_.OpenAnchor(AnchorPath(root)) != 0) {
-    out_.refusal = name.empty() ? WalkRefusal::kNotDirectory : WalkRefusal::kUnreadable;
+  if (name.empty()) {
+    out_.refusal = WalkRefusal::kNotDirectory;
+    return;
+  }
+  if (int error = cursor_.OpenAnchor(AnchorPath(root)); error != 0) {
+    out_.refusal = WalkRefusal::kUnreadable;  // another's link on the way included
+    out_.error = error;
     return;
   }
   root.anchor_id = cursor_.info().id;
   EntryInfo info;
   if (int error = ReadEntry(cursor_.fd(), name.c_str(), info); error != 0) {
-    out_.refusal = error == ENOENT ? WalkRefusal::kMissing : WalkRefusal::kUnreadable;
+    Refuse(error);
     return;
   }
   if (!S_ISDIR(info.mode)) {
@@ -108,49 +115,72 @@ void Walker::Run(const std::string& folder) {
   root.id = info.id;
   if (options_.before_open) options_.before_open();
   // The chosen folder may be a mount point itself; the walk then stays on it.
+  // Whatever it became since its check, none of it is listed, not even itself.
   int error = cursor_.Enter(name, info, true);
   if (error == 0 && !SameEntry(root.id, info.id)) error = kIdentityChanged;
+  if (error != 0) {
+    Refuse(error);
+    return;
+  }
   AddNode(kNone, root);
-  if (error == 0) {
-    struct Frame {
-      uint32_t node;
-      std::vector<std::string> subfolders;
-      size_t next = 0;
-    };
-    std::vector<Frame> stack;
-    stack.push_back({0, ReadCurrent(nodes_[0].entry)});
-    bool go_on = !options_.between || options_.between();
-    while (go_on && !stack.empty()) {
-      Frame& top = stack.back();
-      if (top.next == top.subfolders.size()) {
-        stack.pop_back();
-        if (!stack.empty() && cursor_.Leave() != 0) break;  // moved away meanwhile
-        continue;
-      }
-      const std::string& sub = top.subfolders[top.next++];
-      const ListedEntry& parent = nodes_[top.node].entry;
-      ListedEntry child{
-          AddBackslash(parent.path, "/") + sub, {}, parent.anchor_length, parent.anchor_id};
-      error = cursor_.Enter(sub, info);
-      if (error != 0 && error != EXDEV) {
-        // A folder that cannot be opened is still listed, so that its removal
-        // is tried and, if it fails, named; only its content stays unknown.
-        // One that vanished or became something else is left out.
-        if (ReadEntry(cursor_.fd(), sub.c_str(), info) != 0 || !S_ISDIR(info.mode)) continue;
-        child.id = info.id;
-        AddNode(top.node, std::move(child));
-        continue;
-      }
-      child.id = info.id;
-      uint32_t node = AddNode(top.node, std::move(child));
-      // Another mount is listed but not entered.
-      if (error == EXDEV) continue;
-      std::vector<std::string> subfolders = ReadCurrent(nodes_[node].entry);
-      stack.push_back({node, std::move(subfolders)});
-      go_on = !options_.between || options_.between();
+  struct Frame {
+    uint32_t node;
+    std::vector<std::string> subfolders;
+    size_t next = 0;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({0, ReadCurrent(nodes_[0].entry)});
+  bool go_on = !options_.between || options_.between();
+  while (go_on && !stack.empty()) {
+    Frame& top = stack.back();
+    if (top.next == top.subfolders.size()) {
+      stack.pop_back();
+      if (!stack.empty() && cursor_.Leave() != 0) break;  // moved away meanwhile
+      continue;
     }
+    const std::string& sub = top.subfolders[top.next++];
+    const ListedEntry& parent = nodes_[top.node].entry;
+    ListedEntry child{
+        AddBackslash(parent.path, "/") + sub, {}, parent.anchor_length, parent.anchor_id};
+    error = cursor_.Enter(sub, info);
+    if (error != 0 && error != EXDEV) {
+      // A folder that cannot be opened is still listed, so that its removal
+      // is tried and, if it fails, named; only its content stays unknown.
+      // One that vanished or became something else is left out.
+      if (ReadEntry(cursor_.fd(), sub.c_str(), info) != 0 || !S_ISDIR(info.mode)) continue;
+      child.id = info.id;
+      AddNode(top.node, std::move(child));
+      continue;
+    }
+    child.id = info.id;
+    uint32_t node = AddNode(top.node, std::move(child));
+    // Another mount is listed but not entered.
+    if (error == EXDEV) continue;
+    std::vector<std::string> subfolders = ReadCurrent(nodes_[node].entry);
+    stack.push_back({node, std::move(subfolders)});
+    go_on = !options_.between || options_.between();
   }
   ListBreadthFirst();
+}
+
+void Walker::Refuse(int error) {
+  switch (error) {
+    case ENOENT:
+      out_.refusal = WalkRefusal::kMissing;
+      break;
+    case ELOOP:  // O_NOFOLLOW met a link
+      out_.refusal = WalkRefusal::kSymlink;
+      break;
+    case ENOTDIR:
+      out_.refusal = WalkRefusal::kNotDirectory;
+      break;
+    case kIdentityChanged:
+      out_.refusal = WalkRefusal::kReplaced;
+      break;
+    default:
+      out_.refusal = WalkRefusal::kUnreadable;
+      out_.error = error;
+  }
 }
 
 void Walker::ListBreadthFirst() {

@@ -24,10 +24,12 @@ enum class WalkRefusal {
   kSymlink,       // the chosen path is a symbolic link
   kNotDirectory,  // the chosen path is something else than a folder
   kUnreadable,    // the chosen folder could not be opened (access refused...)
+  kReplaced,      // another folder took the chosen one's place before it was read
 };
 
 struct TreeListing {
   WalkRefusal refusal = WalkRefusal::kNone;
+  int error = 0;  // the errno behind kUnreadable
   // The chosen folder first, then every folder below it, parents before
   // children, level by level.
   std::vector<ListedEntry> directories;
