@@ -16,6 +16,7 @@
 #include "shell/core/run_state.h"
 #include "shred/core/run_report.h"
 #include "support/temp_dir.h"
+#include "support/without_mode_override.h"
 
 namespace corvane {
 namespace {
@@ -69,6 +70,8 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
     return at.rfind(pseudo, 0) == 0 ? "sysfs" : "ext4";
   };
 
+  const std::string unreadable = t.Write("unreadable.txt", "");
+  ASSERT_EQ(::chmod(unreadable.c_str(), 0), 0);
   const std::string holds = "It holds the folder of Corvane and its settings.";
   const std::string own = "It is the folder of Corvane and its settings.";
   const std::string home = "It is your home folder.";
@@ -104,7 +107,10 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
       {t.Mkdir("home/old-project"), true, std::nullopt, GateKind::kFolder},
       {t / "opt/corvane/../other/.", false, std::nullopt, GateKind::kMissing},
       {t / "ww/real", true, std::nullopt, GateKind::kFolder},
+      // Read permission matters for a folder only: a file is unlinked unread.
+      {unreadable, false, std::nullopt, GateKind::kFile},
   };
+  testing::WithoutModeOverride asAnyUser;
   for (const auto& c : cases) {
     GateVerdict verdict = PassGate(c.path, rules, c.folderWanted);
     EXPECT_EQ(verdict.refusal, c.refusal) << c.path;

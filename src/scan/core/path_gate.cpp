@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <sstream>
 
@@ -15,6 +16,7 @@
 #include "platform/modal.h"
 #include "platform/own_links.h"
 #include "platform/paths.h"
+#include "scan/core/tree_walk.h"
 #include "shell/core/module1.h"
 
 namespace corvane {
@@ -22,6 +24,12 @@ namespace corvane {
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
+constexpr char kLinkReason[] = "It is a symbolic link, not a folder of its own.";
+constexpr char kNotFolderReason[] = "It is not a folder.";
+
+std::string UnreadableReason(int error) {
+  return std::string("It cannot be read: ") + std::strerror(error) + ".";
+}
 
 // File systems the kernel makes up: their entries are switches and views of
 // its state, with no stored content to destroy.
@@ -100,8 +108,7 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   if (ReadEntry(parent, name.c_str(), st, kNoOpen) != 0) return;  // missing: nothing to protect
   verdict.kind = S_ISDIR(st.mode) ? GateKind::kFolder : GateKind::kFile;
   if (folderWanted && verdict.kind != GateKind::kFolder) {
-    verdict.refusal = S_ISLNK(st.mode) ? "It is a symbolic link, not a folder of its own."
-                                       : "It is not a folder.";
+    verdict.refusal = S_ISLNK(st.mode) ? kLinkReason : kNotFolderReason;
     return;
   }
   if ((verdict.refusal = IdentityRefusal(st.id, rules))) return;
@@ -112,9 +119,21 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   if (fd < 0) return;
   std::string type = rules.fileSystemName ? rules.fileSystemName(fd) : std::string();
   ::close(fd);
-  if (IsPseudoFileSystem(type))
+  if (IsPseudoFileSystem(type)) {
     verdict.refusal = "It lies on " + type + ", a file system the kernel makes up, which holds " +
                       "no files to destroy.";
+    return;
+  }
+  // Only an open tells: root passes any mode, and a file that cannot be read
+  // may still be unlinked, so only folders are tried.
+  if (verdict.kind != GateKind::kFolder) return;
+  int dir =
+      ::openat(parent, root ? "." : name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) {
+    verdict.refusal = UnreadableReason(errno);
+  } else {
+    ::close(dir);
+  }
 }
 
 }  // namespace
@@ -176,6 +195,24 @@ void ShowRefusal(const GateVerdict& verdict, bool folderWanted) {
       std::string(folder ? "This Folder" : "This File") + " Cannot Be Destroyed!\n" +
           DisplayForm(verdict.path) + "\n" + verdict.refusal.value_or(""),
       kMbStop, folder ? "Corvane - Folder Refused" : "Corvane - File Refused");
+}
+
+std::string WalkRefusalReason(const TreeListing& listing) {
+  switch (listing.refusal) {
+    case WalkRefusal::kNone:
+      break;
+    case WalkRefusal::kMissing:
+      return "It is no longer there.";
+    case WalkRefusal::kSymlink:
+      return kLinkReason;
+    case WalkRefusal::kNotDirectory:
+      return kNotFolderReason;
+    case WalkRefusal::kUnreadable:
+      return UnreadableReason(listing.error);
+    case WalkRefusal::kReplaced:
+      return "Another folder took its place after it was chosen.";
+  }
+  return "";
 }
 
 }  // namespace corvane

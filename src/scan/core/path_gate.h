@@ -14,7 +14,9 @@
 //    folders and every folder that holds them, compared by identity (device
 //    and inode), never by spelling;
 //  - anything on a pseudo file system (proc, sysfs, devtmpfs, cgroup...),
-//    whose "files" are the kernel's switches and have no content to destroy.
+//    whose "files" are the kernel's switches and have no content to destroy;
+//  - a folder this process cannot open for reading, whose content could be
+//    neither listed nor destroyed.
 #include <sys/types.h>
 
 #include <functional>
@@ -23,6 +25,8 @@
 #include <vector>
 
 namespace corvane {
+
+struct TreeListing;
 
 enum class GateKind { kMissing, kFile, kFolder };
 
@@ -57,5 +61,9 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
 // path and the reason, stop icon; "This File ..." for a file handed over as
 // one (a folder door says "Folder" whatever it was given).
 void ShowRefusal(const GateVerdict& verdict, bool folderWanted = false);
+
+// Why a walk refused the chosen folder (scan/core/tree_walk.h), in the words
+// of the gate's reasons: the folder may have changed since it passed.
+std::string WalkRefusalReason(const TreeListing& listing);
 
 }  // namespace corvane
