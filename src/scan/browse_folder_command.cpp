@@ -48,23 +48,28 @@ BrowseOutcome CloseIfStopping(Form1& form, BrowseOutcome outcome) {
   return outcome;
 }
 
-BrowseOutcome AbortPath(Form1& form) {
+// The window as it was before the scan: its title, the buttons back.
+void EndScan(Form1& form) {
   CloseWaitWindow(form);
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
-  CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
-                            "Corvane - Operation Aborted");
-  form.ProgressBar1->setValue(0);
-  form.ProgressBar1->setCaptionText(QString());
   SetAllCaptions(form.BrowseFolder, kBrowseCaption);
   form.AddFiles->setEnabled(true);
   form.DeleteFiles->setEnabled(true);
   form.BrowseDelete->setEnabled(true);
+}
+
+BrowseOutcome AbortPath(Form1& form) {
+  EndScan(form);
+  CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
+                            "Corvane - Operation Aborted");
+  form.ProgressBar1->setValue(0);
+  form.ProgressBar1->setCaptionText(QString());
   form.List1->Clear();
   form.List2->Clear();
   return BrowseOutcome::Aborted;
 }
 
-enum class Phase { Done, Stop, Abort };
+enum class Phase { Done, Stop, Abort, Refused };
 
 Phase Checkpoint(Form1& form) {
   if (form.StopRequested) return Phase::Stop;
@@ -84,6 +89,7 @@ Phase ListDirectories(Form1& form, const std::string& folder, TreeListing& listi
   };
   listing = WalkTree(folder, options);
   if (Phase phase = Checkpoint(form); phase != Phase::Done) return phase;
+  if (listing.refusal != WalkRefusal::kNone) return Phase::Refused;
   // The chosen folder itself is in the list already.
   for (size_t i = 1; i < listing.directories.size(); ++i)
     form.List2->AddEntry(std::move(listing.directories[i]));
@@ -137,6 +143,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   form.DeleteFiles->setEnabled(false);
   form.BrowseDelete->setEnabled(false);
   SetAllCaptions(form.BrowseFolder, kAbortCaption);
+  const int64_t folderRow = form.List2->ListCount();
   form.List2->AddItem(folder);
   form.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
   WaitWindowOf(form).Show();
@@ -147,6 +154,14 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   TreeListing listing;
   Phase phase = ListDirectories(form, folder, listing);
   if (phase == Phase::Abort) return AbortPath(form);
+  if (phase == Phase::Refused) {
+    // The folder changed after it passed the gate: nothing of it is listed,
+    // and the user learns why, as if the gate had refused it.
+    form.List2->RemoveItem(folderRow);
+    EndScan(form);
+    ShowRefusal({folder, GateKind::kFolder, WalkRefusalReason(listing)}, true);
+    return CloseIfStopping(form, BrowseOutcome::Refused);
+  }
 
   CloseWaitWindow(form);
   form.setWindowTitle(QString::fromLatin1(kVersionCaption));
@@ -157,10 +172,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   if (phase == Phase::Done && form.Run.Aborting()) phase = Phase::Abort;
   if (phase == Phase::Abort) return AbortPath(form);
 
-  SetAllCaptions(form.BrowseFolder, kBrowseCaption);
-  form.AddFiles->setEnabled(true);
-  form.BrowseDelete->setEnabled(true);
-  form.DeleteFiles->setEnabled(true);
+  EndScan(form);
   form.ProgressBar1->setValue(form.ProgressBar1->max());
   return CloseIfStopping(form, BrowseOutcome::Completed);
 }

@@ -25,7 +25,8 @@ BrowseOutcome BrowseFolderClick(Form1& form);
 // folder choice. Also used for folders handed over on the command line or
 // dropped on the list. Starts nothing (Busy) while another command runs. The
 // folder passes the gate first (scan/core/path_gate.h): a folder that must
-// not be destroyed is refused with a message, and nothing is listed.
+// not be destroyed is refused with a message, and nothing is listed. So is
+// one that the walk then cannot read after all (it changed meanwhile).
 BrowseOutcome ListFolder(Form1& form, const std::string& chosen);
 
 }  // namespace corvane

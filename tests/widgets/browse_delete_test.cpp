@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "picking/handed_paths.h"
 #include "platform/file_ops.h"
 #include "scan/browse_delete_command.h"
+#include "scan/browse_folder_command.h"
 #include "scan_test_support.h"
 #include "support/temp_dir.h"
+#include "support/without_mode_override.h"
 
 namespace corvane {
 namespace {
@@ -146,6 +150,49 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
   }
   EXPECT_EQ(testing::ReadFile(before), "x");
   EXPECT_EQ(testing::ReadFile(inside), "y");
+}
+
+// A folder that may be entered but not read is refused by every door, whether
+// it was so at the gate or became so between the gate and the walk (in the
+// scan's first pump); Browse & Delete then destroys nothing, not even what was
+// listed before.
+TEST(BrowseDelete, AnUnreadableFolderIsRefusedAtEveryDoorAndNothingGoes) {
+  enum class Door { kHanded, kChooser, kBrowseDelete };
+  for (Door door : {Door::kHanded, Door::kChooser, Door::kBrowseDelete}) {
+    for (bool atTheGate : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "door " << int(door) << ", at the gate " << atTheGate);
+      TempDir t;
+      const std::string sibling = t.Write("sibling", "s");
+      const std::string inside = t.Write("locked/f", "f");
+      const std::string locked = t / "locked";
+      if (atTheGate) ::chmod(locked.c_str(), 0300);
+      DeleteWindow w;
+      w.form.List1->AddItem(sibling);
+      w.modal.folders = {locked};
+      w.modal.onPump = [&](int n) {
+        if (n == 1) ::chmod(locked.c_str(), 0300);
+      };
+      {
+        testing::WithoutModeOverride asAnyUser;
+        if (door == Door::kHanded) AddHandedPaths(w.form, {locked});
+        if (door == Door::kChooser) {
+          EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Refused);
+        }
+        if (door == Door::kBrowseDelete) BrowseDeleteClick(w.form);
+      }
+      EXPECT_EQ(w.modal.pumps, atTheGate ? 0 : 1);  // the gate refuses before any scan
+      ASSERT_EQ(w.modal.boxes.size(), 1u);
+      EXPECT_EQ(w.modal.boxes[0].prompt, "This Folder Cannot Be Destroyed!\n" + locked +
+                                             "\nIt cannot be read: Permission denied.");
+      EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Folder Refused");
+      EXPECT_EQ(w.Entries(w.form.List1), std::vector<std::string>{sibling});
+      EXPECT_EQ(w.form.List2->ListCount(), 0);
+      EXPECT_TRUE(w.form.DeleteFiles->isEnabled());
+      EXPECT_EQ(w.form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
+      EXPECT_EQ(testing::ReadFile(sibling), "s");
+      EXPECT_EQ(testing::ReadFile(inside), "f");
+    }
+  }
 }
 
 }  // namespace
