@@ -175,18 +175,22 @@ TEST(Reports, SurvivorsAreNamedAndNoInvisibleFolderStaysBehind) {
   EXPECT_EQ(w.form.List2->ListCount(), 0);
 }
 
-// Runs the Delete command with count 3 over three new files in `dir`,
-// answering the offer to overwrite the free space with `offer`; returns the
-// boxes shown.
+// Runs the Delete command with count 3 over three new files in `dir` (the
+// first read-only when `keepOne`), answering the offer to overwrite the free
+// space with `offer`; returns the boxes shown.
 std::vector<testing::AskedBox> RunThreeFiles(const std::string& dir, int offer = kIdNo,
-                                             const std::string& content = "secret line") {
+                                             const std::string& content = "secret line",
+                                             bool keepOne = false) {
   ScanWindow w;
-  for (int i = 0; i < 3; ++i)
-    w.form.List1->AddItem(TempDir::WriteAt(dir, "f" + std::to_string(i), content));
+  for (int i = 0; i < 3; ++i) {
+    const std::string path = TempDir::WriteAt(dir, "f" + std::to_string(i), content);
+    if (keepOne && i == 0) ::chmod(path.c_str(), 0400);
+    w.form.List1->AddItem(path);
+  }
   w.form.ShredsAmount->setText(QStringLiteral("3"));
   w.modal.answers = {kIdYes, offer};
   w.form.DeleteFiles_Click();
-  EXPECT_EQ(w.form.List1->ListCount(), 0);
+  EXPECT_EQ(w.form.List1->ListCount(), keepOne ? 1 : 0);
   EXPECT_EQ(w.form.List2->ListCount(), 0);
   EXPECT_EQ(w.form.DeleteFiles->caption(), QStringLiteral("&Delete Files"));
   EXPECT_FALSE(w.form.Run.Running());
@@ -216,6 +220,24 @@ TEST(Reports, NoPlainSuccessWhereOverwritingCannotDestroy) {
             std::string::npos);
   EXPECT_EQ(box.style, 52);
   EXPECT_EQ(box.title, "Corvane - Files Deleted");
+
+  // A file that stays is named first; the two destroyed beside it may still
+  // have their content on the disk, and the offer stands.
+  SetStatfsAnswer([](int) { return std::optional<uint64_t>(0x9123683E); });
+  boxes = RunThreeFiles(t.path(), kIdNo, "secret line", true);
+  SetStatfsAnswer(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(
+      boxes[1].prompt.rfind("Some Files Could Not Be Deleted!\n1 of 3 files remain.\n" + t / "f0" +
+                                " (read-only)\n\nThe Deleted Files' Content "
+                                "May Survive!\n2 files on btrfs at ",
+                            0),
+      0u)
+      << boxes[1].prompt;
+  EXPECT_NE(boxes[1].prompt.find("\nOverwrite the free space of "), std::string::npos);
+  EXPECT_EQ(boxes[1].style, kMbStopYesNo);
+  EXPECT_EQ(boxes[1].title, "Corvane - Files Not Deleted");
+  ::chmod((t / "f0").c_str(), 0600);
 
   SetStatfsAnswer([](int) { return std::optional<uint64_t>(0xEF53); });  // ext4
   boxes = RunThreeFiles(t.path());
