@@ -38,7 +38,12 @@ int main(int argc, char* argv[]) {
                  argv[0]);
     return 1;
   }
-  QApplication app(argc, argv);
+  // The toolkit sees only its own options: never a path from the list.
+  std::vector<char*> toolkitArgv;
+  for (std::string& argument : line.toolkitArguments) toolkitArgv.push_back(argument.data());
+  int toolkitArgc = static_cast<int>(toolkitArgv.size());
+  toolkitArgv.push_back(nullptr);
+  QApplication app(toolkitArgc, toolkitArgv.data());
   QApplication::setApplicationName(QStringLiteral("corvane"));
   QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("net.halvek.Corvane"));

@@ -109,6 +109,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     if (argument.isEmpty()) continue;
     result.paths.push_back(Absolute(argument.toLatin1().toStdString(), cwd));
   }
+  // Rebuilt from what the parser took as options: what came after "--" is
+  // a positional argument to it, whatever it looks like.
+  result.toolkitArguments.push_back(arguments[0].toLatin1().toStdString());
+  for (const char* name : kQtValueOptions) {
+    for (const QString& value : parser.values(QString::fromLatin1(name))) {
+      result.toolkitArguments.push_back(std::string("-") + name);
+      result.toolkitArguments.push_back(value.toLatin1().toStdString());
+    }
+  }
+  for (const char* name : kQtFlagOptions) {
+    if (parser.isSet(QString::fromLatin1(name)))
+      result.toolkitArguments.push_back(std::string("-") + name);
+  }
   return result;
 }
 

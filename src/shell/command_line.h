@@ -16,6 +16,11 @@ struct CommandLine {
   std::optional<std::string> wipeFolder;
   // True when the user chose a widget style (-style or QT_STYLE_OVERRIDE).
   bool styleNamed = false;
+  // What the toolkit is given: the program's name and the toolkit's own
+  // options named before "--", never anything else, so that no file name
+  // is ever read as an option (a file called "-platformpluginpath" would
+  // load a plugin from wherever its neighbour says).
+  std::vector<std::string> toolkitArguments;
 };
 
 // Reads argv without needing a display or an application object. Paths keep

@@ -26,13 +26,24 @@ TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
     std::optional<int> exitCode;
     std::vector<std::string> paths;
     bool styleNamed;
+    std::vector<std::string> toolkit = {"corvane"};
   };
   const Case cases[] = {
       {{"corvane", "a", "/x/b\xff", "a", "dir/"},
        {},
        {"/cwd/a", "/x/b\xff", "/cwd/a", "/cwd/dir"},
        false},
-      {{"corvane", "-style", "windows", "--", "-f"}, {}, {"/cwd/-f"}, true},
+      {{"corvane", "-style", "windows", "--", "-f"},
+       {},
+       {"/cwd/-f"},
+       true,
+       {"corvane", "-style", "windows"}},
+      // After "--" a toolkit option is a file name, for the toolkit too.
+      {{"corvane", "-reverse", "--", "-platform", "offscreen", "-platformpluginpath", "p"},
+       {},
+       {"/cwd/-platform", "/cwd/offscreen", "/cwd/-platformpluginpath", "/cwd/p"},
+       false,
+       {"corvane", "-reverse"}},
       {{"corvane", "--version"}, 0, {}, false},
       {{"corvane", "-h"}, 0, {}, false},
       {{"corvane", "--bogus", "a"}, 2, {}, false},
@@ -42,6 +53,9 @@ TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
     EXPECT_EQ(line.exitCode, c.exitCode) << c.args[1];
     EXPECT_EQ(line.paths, c.paths) << c.args[1];
     EXPECT_EQ(line.styleNamed, c.styleNamed) << c.args[1];
+    if (!line.exitCode) {
+      EXPECT_EQ(line.toolkitArguments, c.toolkit) << c.args[1];
+    }
   }
 }
 

@@ -29,7 +29,9 @@ using testing::TempDir;
 // A child process that is killed if the test leaves before it has ended.
 class Program {
  public:
-  explicit Program(const std::string& exe) {
+  // Started in `cwd` (when given) with `args` after the program's name.
+  explicit Program(const std::string& exe, std::vector<std::string> args = {},
+                   const std::string& cwd = "") {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e)
       if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env.emplace_back(*e);
@@ -37,9 +39,16 @@ class Program {
     std::vector<char*> envp;
     for (std::string& s : env) envp.push_back(s.data());
     envp.push_back(nullptr);
-    std::string arg0 = exe;
-    char* argv[] = {arg0.data(), nullptr};
-    if (::posix_spawn(&pid_, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) pid_ = -1;
+    args.insert(args.begin(), exe);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (!cwd.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    if (::posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
+    ::posix_spawn_file_actions_destroy(&actions);
   }
   ~Program() {
     if (pid_ > 0) {
@@ -148,8 +157,12 @@ TEST(RealWindowProgram, KeepsItsSettingsAcrossARestart) {
   ASSERT_EQ(ReadFile(ini), typed);
   // The second run shows what the first one saved, and its close writes the
   // fields back: had they not been restored, the defaults would be in the file.
+  // What follows "--" are files, for the toolkit too: were "-platform
+  // offscreen" taken as its option, no window would show.
+  dir.Write("-platform", "");
+  dir.Write("offscreen", "");
   {
-    Program program(exe);
+    Program program(exe, {"--", "-platform", "offscreen"}, dir.path());
     unsigned long window = program.Window();
     ASSERT_NE(window, 0u) << "the main window did not appear";
     Close(program, window);
