@@ -28,7 +28,7 @@ struct DeleteWindow : ScanWindow {
   }
   void ExpectCompleted() {
     ASSERT_EQ(modal.boxes.size(), 1u);  // no confirmation before the run
-    EXPECT_EQ(modal.boxes[0].prompt, "Operation Completed Successfully!");
+    EXPECT_EQ(modal.boxes[0].prompt.rfind("Operation Completed Successfully!", 0), 0u);
     EXPECT_EQ(modal.boxes[0].title, "Corvane - Files Deleted");
     EXPECT_EQ(modal.boxes[0].style, 0);
     EXPECT_TRUE(autoModeAtMessage);

@@ -43,6 +43,10 @@ struct RunOutcome {
   int64_t folders_listed = 0;
   // Where destroyed files lay on a file system that may keep old content.
   std::vector<ContentAtRisk> at_risk;
+  // Files the run destroyed; with `deleted_only`, by deleting them alone
+  // (one pass), without overwriting their content first.
+  int64_t files_destroyed = 0;
+  bool deleted_only = false;
 
   bool complete() const { return files.empty() && folders.empty(); }
 };

@@ -83,9 +83,16 @@ std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk) {
 
 ClosingBox CompletionBox(const RunOutcome& outcome, const std::vector<FillTarget>& fillable) {
   const std::string offer = fillable.empty() ? "" : "\n" + OfferQuestion(fillable);
+  // A single pass only deletes: the content is still on the disk.
+  const std::string deletedOnly =
+      outcome.deleted_only && outcome.files_destroyed > 0
+          ? "\n\nWith one pass the files were deleted, not overwritten: their content stays on "
+            "the disk until it is reused."
+          : "";
   if (!outcome.complete()) {
     std::string prompt = SurvivorsMessage(outcome.files_listed, outcome.folders_listed,
-                                          outcome.files, outcome.folders);
+                                          outcome.files, outcome.folders) +
+                         deletedOnly;
     if (!outcome.at_risk.empty())
       prompt +=
           "\n\nThe Deleted Files' Content May Survive!\n" + WhereContentMaySurvive(outcome.at_risk);
@@ -95,7 +102,7 @@ ClosingBox CompletionBox(const RunOutcome& outcome, const std::vector<FillTarget
   if (!outcome.at_risk.empty())
     return {ContentMaySurviveMessage(outcome.at_risk) + offer,
             fillable.empty() ? kMbExclamation : kMbExclamationYesNo, "Corvane - Files Deleted"};
-  return {"Operation Completed Successfully!", kMbOk, "Corvane - Files Deleted"};
+  return {"Operation Completed Successfully!" + deletedOnly, kMbOk, "Corvane - Files Deleted"};
 }
 
 }  // namespace corvane

@@ -52,6 +52,8 @@ RunOutcome ShredRun::Destroy(const std::vector<ListedEntry>& files,
   out.files_listed = static_cast<int64_t>(files.size()) - duplicate_files_;
   out.folders_listed = static_cast<int64_t>(folders.size()) - duplicate_folders_;
   out.at_risk = file_systems_.AtRisk();
+  out.files_destroyed = out.files_listed - static_cast<int64_t>(out.files.size());
+  out.deleted_only = !(overwrite_ && passes_ > 0);
   host_ = nullptr;
   return out;
 }
