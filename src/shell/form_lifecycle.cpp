@@ -23,8 +23,10 @@ bool SettingsFilePresent(const std::string& path) {
 }
 
 void LoadField(QLineEdit* field, const char* key) {
+  // A key that is not there leaves the field at its default, without a word.
   // Setting the text notifies the field's change handler as typing would.
-  field->setText(QString::fromStdString(ReadIniValue("Settings", key)));
+  if (std::optional<std::string> value = FindIniValue("Settings", key))
+    field->setText(QString::fromStdString(*value));
 }
 
 }  // namespace

@@ -107,21 +107,18 @@ TEST(StartupSettings, StoredValuesGoThroughTheCheckBeforeTheWindowShows) {
   IniAt at(dir / "corvane.ini");
   using Boxes = std::vector<std::pair<std::string, bool>>;
 
-  // No ShredsAmount: empty text is refused before the window appears.
+  // A key that is missing leaves its field at the default, without a box.
   dir.Write("corvane.ini", "[Settings]\nFileSpecific=*.doc\n");
   Started s = StartAndClose();
   EXPECT_EQ(s.shreds, "20");
   EXPECT_EQ(s.mask, "*.doc");
-  EXPECT_EQ(s.boxes, (Boxes{{kRefused, false}}));
-
-  // No FileSpecific: the mask becomes empty, stays empty, and is saved empty.
+  EXPECT_TRUE(s.boxes.empty());
   dir.Write("corvane.ini", "[Settings]\nShredsAmount=5\n");
   s = StartAndClose();
   EXPECT_EQ(s.shreds, "5");
-  EXPECT_EQ(s.mask, "");
+  EXPECT_EQ(s.mask, "*.*");
   EXPECT_TRUE(s.boxes.empty());
-  EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=5\nFileSpecific=\n");
-  EXPECT_EQ(StartAndClose().mask, "");
+  EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=5\nFileSpecific=*.*\n");
 
   for (const char* zero : {"0", "", "0.0", "abc"}) {
     dir.Write("corvane.ini", std::string("[Settings]\nShredsAmount=") + zero + "\n");
@@ -138,7 +135,7 @@ TEST(StartupSettings, StoredValuesGoThroughTheCheckBeforeTheWindowShows) {
   dir.Write("corvane.ini", "[Settings]\nShredsAmount=123456\n");
   s = StartAndClose({kIdYes});
   EXPECT_EQ(s.shreds, "123456");
-  EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=123456\nFileSpecific=\n");
+  EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=123456\nFileSpecific=*.*\n");
 
   // A short stored count of a large value is questioned too; No puts back 20.
   dir.Write("corvane.ini", "[Settings]\nShredsAmount=9e99\n");

@@ -1,6 +1,7 @@
 #pragma once
 // The settings store: one text value per key in section files beside the program.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -16,6 +17,10 @@ inline constexpr size_t kIniReadCapacity = 255;
 // The value of `key` in `section`, or "" when the file, section or key is
 // missing. At most 254 characters come back.
 std::string ReadIniValue(const std::string& section, const std::string& key);
+
+// The same, but nothing when the file, section or key is missing or cannot
+// be read, so that a caller can keep its default.
+std::optional<std::string> FindIniValue(const std::string& section, const std::string& key);
 
 // Stores `value` under `key` in `section`. Returns non-zero when written, 0
 // when the file could not be written, and -1 (after telling the user) when the
