@@ -187,15 +187,18 @@ TEST(ListBox, KeepsBytesAndScalesToAMillionEntries) {
   EXPECT_EQ(form.List1->List(0), "/data/file1");
 }
 
-// The window on a real X server (run by the window_xcb test under Xvfb).
+// The window on a real X server (run by the window_xcb test under Xvfb). The
+// waits are for events; their limit only ends a test that would hang, as a
+// first window can take seconds with a cold font cache on a loaded machine.
 TEST(RealWindow, ShowsOnXcbWithFocusOnTheFileList) {
+  constexpr int kPatience = 60000;
   ASSERT_EQ(QGuiApplication::platformName(), "xcb");
   testing::ScriptedModal modal;
   Form1 form;
   form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, kPatience));
   form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form, kPatience));
   EXPECT_EQ(form.focusWidget(), form.List1);
   EXPECT_FALSE(form.windowIcon().isNull());
   QImage shot = form.grab().toImage();
@@ -204,7 +207,7 @@ TEST(RealWindow, ShowsOnXcbWithFocusOnTheFileList) {
   form.DeleteFiles->setEnabled(false);
   // An access key presses the button briefly, then clicks.
   QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier);
-  for (int i = 0; i < 100 && clicks.count() == 0; ++i) QTest::qWait(10);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return clicks.count() > 0; }, kPatience));
   EXPECT_EQ(clicks.count(), 1);
 }
 
