@@ -2,8 +2,11 @@
 // files are reached, the space comes back, and nothing is left behind.
 #include "shred/core/free_space_fill.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,16 +28,33 @@ using testing::TempDir;
 
 const char kMarker[] = "corvane-free-space-marker";
 
-// Files larger than 4 KiB made of marker lines; returns their paths.
+// Files larger than 4 KiB made of marker lines, on the disk; returns their
+// paths. Where blocks can be shared (btrfs, XFS) a clone of each, in held/,
+// keeps the old blocks in use until ReleaseHeld: btrfs writes every pass
+// beside them, but a commit (any sync(2) on the machine makes one) frees them
+// and a later pass may land on them, so whether the deleted content was still
+// there for the fill to reach would be down to chance.
 std::vector<std::string> WriteMarkedFiles(const std::string& dir) {
   std::vector<std::string> paths;
+  std::filesystem::create_directory(dir + "/held");
   for (size_t kib : {8, 300, 6000}) {
     std::string content;
     while (content.size() < kib * 1024) content += std::string(kMarker) + "\n";
-    paths.push_back(TempDir::WriteAt(dir, "m" + std::to_string(kib), content));
+    const std::string name = "m" + std::to_string(kib);
+    paths.push_back(TempDir::WriteAt(dir, name, content));
+    const int from = ::open(paths.back().c_str(), O_RDONLY | O_CLOEXEC);
+    const int to = ::open((dir + "/held/" + name).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    (void)::ioctl(to, FICLONE, from);  // ext4 cannot share: the clone stays empty
+    ::close(from);
+    ::close(to);
   }
   ::sync();
   return paths;
+}
+
+// The clones go: the old blocks are free, still holding the marker lines.
+void ReleaseHeld(const std::string& dir) {
+  std::filesystem::remove_all(dir + "/held");
 }
 
 bool NothingLeftIn(const std::string& dir) {
@@ -74,6 +94,7 @@ TEST(FreeSpaceFill, ReachesTheOldBlocksOfDeletedFiles) {
         ASSERT_EQ(std::remove(path.c_str()), 0);
       }
     }
+    ReleaseHeld(m.mnt);
     const int before = m.CountInImage(kMarker);
     ASSERT_GT(before, 0) << "the deleted content was never on the image";
 
