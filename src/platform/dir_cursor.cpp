@@ -32,14 +32,17 @@ void RaiseOpenFileLimit() {
   }
 }
 
+size_t DescriptorBudget(size_t most) {
+  struct rlimit limit {};
+  const rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+  // Under a low limit the budget fits it: holding more would make opens fail
+  // and leave folders unread.
+  return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 4, std::max<rlim_t>(most, 4)));
+}
+
 DirCursor::DirCursor(size_t open_limit) : open_limit_(open_limit) {
-  if (open_limit_ == 0) {
-    // A quarter of what the process may open, leaving the rest to everything
-    // else; at least 64, and no more than a deep tree ever needs.
-    struct rlimit limit {};
-    rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-    open_limit_ = static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 64, 16384));
-  }
+  // No more than a deep tree ever needs.
+  if (open_limit_ == 0) open_limit_ = DescriptorBudget(16384);
 }
 
 DirCursor::~DirCursor() {

@@ -23,6 +23,11 @@ namespace corvane {
 // folders can be held open level by level.
 void RaiseOpenFileLimit();
 
+// How many descriptors one holder may keep open: a quarter of what the
+// process may open, leaving the rest to everything else, at least 4 (the
+// fewest a walk or a batch can work with) and at most `most`.
+size_t DescriptorBudget(size_t most);
+
 class DirCursor {
  public:
   // What a directory on the way must be, by its full path; nothing when the

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,6 +208,15 @@ TEST(GetAllFiles, DeepTreeIsWalkedWholeBeyondThePathLimit) {
   }
   EXPECT_EQ(files, expected);
   EXPECT_GT(expected.back().size(), size_t{PATH_MAX});
+  // Under a low limit on open files too: the walk fits the limit.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit low = saved;
+  low.rlim_cur = 24;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  files = Items(GetAllFiles(t.path(), "*.*", true));
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(files, expected);
   // The temporary directory's own cleanup cannot go that deep.
   ASSERT_EQ(std::system(("rm -rf -- '" + t.path() + "/d'").c_str()), 0);
 }

@@ -1,8 +1,9 @@
 #include "shred/core/shred_batch.h"
 
+#include "platform/dir_cursor.h"
+
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <sys/resource.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -33,9 +34,7 @@ bool SyncsWholeFileSystem(int fd) {
 }  // namespace
 
 size_t BatchLimits::DescriptorBudget() {
-  struct rlimit limit {};
-  rlim_t soft = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-  return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 8, 2 * kMaxFiles));
+  return corvane::DescriptorBudget(2 * kMaxFiles);
 }
 
 ShredBatch::ShredBatch(ShredEngine& engine, const BatchLimits& limits)

@@ -27,7 +27,7 @@ struct BatchLimits {
   int64_t max_bytes = kMaxBytes;
   size_t descriptors = DescriptorBudget();
 
-  // A quarter of what the process may hold; the folders' chain holds another.
+  // The folders' chain holds as many again.
   static size_t DescriptorBudget();
 };
 
