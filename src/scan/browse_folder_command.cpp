@@ -1,6 +1,9 @@
 #include "scan/browse_folder_command.h"
 
+#include <cstring>
+
 #include "platform/modal.h"
+#include "platform/paths.h"
 #include "scan/core/directory_walk.h"
 #include "scan/core/path_gate.h"
 #include "scan/core/tree_walk.h"
@@ -96,6 +99,19 @@ Phase ListDirectories(Form1& form, const std::string& folder, TreeListing& listi
   return Phase::Done;
 }
 
+// Folders whose content is not listed are said once, up to ten by name.
+void ShowIncomplete(const std::vector<UnreadFolder>& unread) {
+  constexpr size_t kNamed = 10;
+  std::string text =
+      "The Listing Is Incomplete!\nThese folders could not be read, so nothing inside them is "
+      "listed:";
+  for (size_t i = 0; i < unread.size() && i < kNamed; ++i)
+    text += "\n" + DisplayForm(unread[i].path) + " (" + std::strerror(unread[i].error) + ")";
+  if (unread.size() > kNamed)
+    text += "\n... and " + std::to_string(unread.size() - kNamed) + " more";
+  CurrentModal().MessageBox(text, kMbExclamation, "Corvane - Listing Incomplete");
+}
+
 Phase ListFiles(Form1& form, std::deque<ListedEntry>& files) {
   CaptionProgressBar* bar = form.ProgressBar1;
   bar->setValue(0);
@@ -174,6 +190,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
 
   EndScan(form);
   form.ProgressBar1->setValue(form.ProgressBar1->max());
+  if (!listing.unread.empty() && !form.StopRequested) ShowIncomplete(listing.unread);
   return CloseIfStopping(form, BrowseOutcome::Completed);
 }
 

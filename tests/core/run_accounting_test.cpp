@@ -124,7 +124,12 @@ TEST(RunAccounting, AnUnreadableSubfolderStaysInTheFolderList) {
          ::chown((top + "/locked").c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 ||
          ::setuid(65534) != 0))
       ::_exit(2);
-    ::_exit(Walk(top).directories.size() == 2 ? 0 : 1);
+    const TreeListing listing = Walk(top);
+    // And the walk says which folder's content it could not list.
+    ::_exit(listing.directories.size() == 2 && listing.unread.size() == 1 &&
+                    listing.unread[0].path == top + "/locked" && listing.unread[0].error == EACCES
+                ? 0
+                : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);

@@ -7,6 +7,7 @@
 #include "scan/msg.h"
 #include "scan_test_support.h"
 #include "support/temp_dir.h"
+#include "support/without_mode_override.h"
 
 namespace corvane {
 namespace {
@@ -183,6 +184,29 @@ TEST(BrowseFolder, ClosingTheWindowInEitherPhaseStopsWithoutAMessage) {
     EXPECT_FALSE(form.WaitWindow->isVisible());
     EXPECT_EQ(form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   }
+}
+
+// A subfolder whose content cannot be read is listed, and said once.
+TEST(BrowseFolder, AFolderItCouldNotReadIsNamedOnce) {
+  TempDir t;
+  t.Write("top/f", "f");
+  const std::string locked = t.Mkdir("top/locked");
+  ::chmod(locked.c_str(), 0300);
+  ScanWindow w;
+  w.modal.folders = {t / "top"};
+  {
+    testing::WithoutModeOverride asAnyUser;
+    EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Completed);
+  }
+  ::chmod(locked.c_str(), 0700);
+  EXPECT_EQ(w.form.List1->ListCount(), 1);
+  EXPECT_EQ(w.form.List2->ListCount(), 2);
+  ASSERT_EQ(w.modal.boxes.size(), 1u);
+  EXPECT_EQ(w.modal.boxes[0].prompt,
+            "The Listing Is Incomplete!\nThese folders could not be read, so nothing inside them "
+            "is listed:\n" +
+                locked + " (Permission denied)");
+  EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Listing Incomplete");
 }
 
 }  // namespace

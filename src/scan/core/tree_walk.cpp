@@ -64,7 +64,10 @@ uint32_t Walker::AddNode(uint32_t parent, ListedEntry entry) {
 
 std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
   std::vector<std::string> subfolders;
-  if (ReadDirectoryAt(cursor_.fd(), entries_) != 0) return subfolders;
+  if (int error = ReadDirectoryAt(cursor_.fd(), entries_); error != 0) {
+    out_.unread.push_back({folder.path, error});
+    return subfolders;
+  }
   const std::string prefix = AddBackslash(folder.path, "/");
   listed_.assign(entries_.size(), false);
   for (const std::string& mask : options_.masks) {
@@ -147,7 +150,9 @@ void Walker::Run(const std::string& folder) {
       // A folder that cannot be opened is still listed, so that its removal
       // is tried and, if it fails, named; only its content stays unknown.
       // One that vanished or became something else is left out.
+      const int failure = error;
       if (ReadEntry(cursor_.fd(), sub.c_str(), info) != 0 || !S_ISDIR(info.mode)) continue;
+      out_.unread.push_back({child.path, failure});
       child.id = info.id;
       AddNode(top.node, std::move(child));
       continue;

@@ -27,9 +27,17 @@ enum class WalkRefusal {
   kReplaced,      // another folder took the chosen one's place before it was read
 };
 
+// A folder below the chosen one whose content could not be read: it is
+// listed, but nothing inside it is.
+struct UnreadFolder {
+  std::string path;
+  int error = 0;
+};
+
 struct TreeListing {
   WalkRefusal refusal = WalkRefusal::kNone;
   int error = 0;  // the errno behind kUnreadable
+  std::vector<UnreadFolder> unread;
   // The chosen folder first, then every folder below it, parents before
   // children, level by level.
   std::vector<ListedEntry> directories;
