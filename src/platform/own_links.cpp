@@ -11,7 +11,13 @@ namespace corvane {
 
 namespace {
 
-constexpr int kMaxLinks = 40;  // as the kernel allows on one path
+// Replaces `*fd` by `next`.
+void Step(int* fd, int next) {
+  ::close(*fd);
+  *fd = next;
+}
+
+}  // namespace
 
 void PushComponents(const std::string& path, std::deque<std::string>& rest) {
   std::deque<std::string> parts;
@@ -37,14 +43,6 @@ std::string LinkTarget(int linkFd) {
     target.resize(target.size() * 2);
   }
 }
-
-// Replaces `*fd` by `next`.
-void Step(int* fd, int next) {
-  ::close(*fd);
-  *fd = next;
-}
-
-}  // namespace
 
 FolderOpening OpenFolderByOwnLinks(const std::string& path, uid_t user, int flags) {
   FolderOpening result;

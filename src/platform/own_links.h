@@ -6,6 +6,7 @@
 // looked; the user's own links (~/Documents -> /data/docs) keep working.
 #include <sys/types.h>
 
+#include <deque>
 #include <string>
 
 namespace corvane {
@@ -20,5 +21,14 @@ struct FolderOpening {
 // with `flags` (O_RDONLY or O_PATH; O_DIRECTORY and O_CLOEXEC are added).
 // The caller closes the descriptor.
 FolderOpening OpenFolderByOwnLinks(const std::string& path, uid_t user, int flags);
+
+// Every walk of this kind can follow at most this many links, as the kernel.
+inline constexpr int kMaxLinks = 40;
+
+// Puts the components of `path` ("" ones left out) in front of `rest`.
+void PushComponents(const std::string& path, std::deque<std::string>& rest);
+
+// The target of the link open as `linkFd` (O_PATH | O_NOFOLLOW); "" on failure.
+std::string LinkTarget(int linkFd);
 
 }  // namespace corvane

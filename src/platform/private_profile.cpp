@@ -13,12 +13,14 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "platform/trusted_folder.h"
 
 namespace corvane {
 
 namespace {
 
 ProfileRenameHook g_renameHook = nullptr;
+ProfileReadHook g_readHook = nullptr;
 ProfileSyncCall g_sync = &::fsync;
 
 bool IsBlank(char c) {
@@ -112,18 +114,49 @@ struct FileRead {
   bool tooLarge = false;
 };
 
-// Reads at most `limit` bytes of the regular file at `path`. Never follows a
+// The folder that holds the settings file, held open: every step of a write
+// goes through it, so whatever happens to the folder's path meanwhile, the
+// file is read and replaced in the folder that was opened.
+class Folder {
+ public:
+  // Root takes only a folder no one else can change, so that a co-user's
+  // link can never lead what root writes elsewhere.
+  explicit Folder(const std::string& path) : path_(ParentFolder(path)) {
+    size_t slash = path.rfind('/');
+    base_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (path.empty() || base_.empty()) return;
+    fd_ = ::geteuid() == 0 ? OpenTrustedFolder(path_, false).fd
+                           : ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
+  ~Folder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+  // The file's name in the folder.
+  const char* base() const { return base_.c_str(); }
+
+ private:
+  std::string path_;
+  std::string base_;
+  int fd_ = -1;
+};
+
+// Reads at most `limit` bytes of the regular file in `folder`. Never follows a
 // symbolic link and never opens anything but a regular file, so a FIFO or a
 // device at the path cannot block or be disturbed.
-FileRead ReadRegularFile(const std::string& path, size_t limit) {
+FileRead ReadRegularFile(const Folder& folder, size_t limit) {
   FileRead result;
-  if (path.empty()) return result;
-  if (::lstat(path.c_str(), &result.info) != 0) {
+  if (folder.fd() < 0) return result;
+  if (::fstatat(folder.fd(), folder.base(), &result.info, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) result.state = FileState::Missing;
     return result;
   }
   if (!S_ISREG(result.info.st_mode)) return result;
-  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  int fd = ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return result;
   if (::fstat(fd, &result.info) != 0 || !S_ISREG(result.info.st_mode)) {
     ::close(fd);
@@ -151,7 +184,7 @@ FileRead ReadRegularFile(const std::string& path, size_t limit) {
 }
 
 std::string FileContentForReading(const std::string& path) {
-  FileRead file = ReadRegularFile(path, kProfileSizeLimit);
+  FileRead file = ReadRegularFile(Folder(path), kProfileSizeLimit);
   if (file.state != FileState::Regular) return {};
   // The last line of a cut file may be incomplete: leave it out.
   if (file.tooLarge) file.content.resize(file.content.rfind('\n') + 1);
@@ -215,24 +248,18 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Creates a new file beside `path` whose name no one else uses.
-int CreateTemporary(const std::string& directory, const std::string& base, std::string& tempPath) {
+// Creates a new file beside the settings file whose name no one else uses.
+int CreateTemporary(const Folder& folder, std::string& tempName) {
   static std::atomic<unsigned> counter{0};
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = directory + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+    tempName = "." + std::string(folder.base()) + ".tmp-" + std::to_string(::getpid()) + "-" +
                std::to_string(counter++) + "-" + std::to_string(random() % 1000000);
-    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = ::openat(folder.fd(), tempName.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-void SyncDirectory(const std::string& directory) {
-  int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -247,11 +274,9 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 // for a few seconds at most: a write never goes on unlocked.
 class FileLock {
  public:
-  explicit FileLock(const std::string& path) {
+  explicit FileLock(const Folder& folder) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    const std::string folder = ParentFolder(path);
-    while (!Try(folder, path) && errno == EWOULDBLOCK &&
-           std::chrono::steady_clock::now() < deadline)
+    while (!Try(folder) && errno == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ~FileLock() { Release(); }
@@ -262,9 +287,10 @@ class FileLock {
 
  private:
   // One attempt; on failure errno is EWOULDBLOCK when another may hold it.
-  bool Try(const std::string& folder, const std::string& path) {
+  bool Try(const Folder& folder) {
     if (!onFile_) {
-      fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      // Opened afresh, not duplicated: the lock ends when this one closes.
+      fd_ = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
       // A folder that cannot be opened or locked (NFS locks only what is
       // open for writing): the file itself, created if need be.
@@ -272,9 +298,10 @@ class FileLock {
       Release();
       if (!onFile_) return false;
     }
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    fd_ = ::openat(folder.fd(), folder.base(),
+                   O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd_ < 0 && (errno == EACCES || errno == EROFS))
-      fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+      fd_ = ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return false;
     struct stat locked {};
     struct stat current {};
@@ -285,7 +312,8 @@ class FileLock {
     }
     bool held = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     // A file replaced while we locked it is locked afresh at the next try.
-    if (held && !(::lstat(path.c_str(), &current) == 0 && SameFile(current, locked))) {
+    if (held && !(::fstatat(folder.fd(), folder.base(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
+                  SameFile(current, locked))) {
       held = false;
       errno = EWOULDBLOCK;
     }
@@ -310,8 +338,8 @@ class FileLock {
 // impossible; it is not atomic: a crash or a full disk in the middle can leave
 // the file half written. Other instances of the program are kept out by the
 // lock.
-bool OverwriteInPlace(const std::string& path, const std::string& content, const struct stat& old) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool OverwriteInPlace(const Folder& folder, const std::string& content, const struct stat& old) {
+  int fd = ::openat(folder.fd(), folder.base(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat now {};
   bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && SameFile(now, old);
@@ -321,35 +349,37 @@ bool OverwriteInPlace(const std::string& path, const std::string& content, const
   return ok;
 }
 
-// Replaces the file at `path` with `content` in one step. `old` describes the
-// file being replaced, when there is one.
-bool ReplaceFile(const std::string& path, const std::string& content, const struct stat* old) {
-  std::string directory = ParentFolder(path);
-  size_t slash = path.rfind('/');
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string tempPath;
-  int fd = CreateTemporary(directory, base, tempPath);
+// Replaces the file in `folder` with `content` in one step. `old` describes
+// the file being replaced, when there is one.
+bool ReplaceFile(const Folder& folder, const std::string& content, const struct stat* old) {
+  std::string tempName;
+  int fd = CreateTemporary(folder, tempName);
   if (fd < 0)
     return old != nullptr && (errno == EACCES || errno == EPERM) &&
-           OverwriteInPlace(path, content, *old);
+           OverwriteInPlace(folder, content, *old);
   bool ok = true;
   if (old != nullptr) {
-    ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+    mode_t mode = old->st_mode & 07777;
+    // What root writes stays root's alone: no owner, group or other user is
+    // given it or the right to change it.
+    if (::geteuid() == 0) mode &= ~(S_ISUID | S_ISGID | S_IWGRP | S_IWOTH);
+    ok = ::fchmod(fd, mode) == 0;
     // Keeping the owner works only with the right to; a file we cannot give
     // back to its owner is still ours to write.
     struct stat mine {};
-    if (ok && ::fstat(fd, &mine) == 0 && (mine.st_uid != old->st_uid || mine.st_gid != old->st_gid))
+    if (ok && ::geteuid() != 0 && ::fstat(fd, &mine) == 0 &&
+        (mine.st_uid != old->st_uid || mine.st_gid != old->st_gid))
       (void)::fchown(fd, old->st_uid, old->st_gid);
   }
   ok = ok && WriteAll(fd, content) && g_sync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok && g_renameHook != nullptr) ok = g_renameHook(tempPath);
-  if (ok) ok = ::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (ok && g_renameHook != nullptr) ok = g_renameHook(folder.path() + "/" + tempName);
+  if (ok) ok = ::renameat(folder.fd(), tempName.c_str(), folder.fd(), folder.base()) == 0;
   if (!ok) {
-    ::unlink(tempPath.c_str());
+    ::unlinkat(folder.fd(), tempName.c_str(), 0);
     return false;
   }
-  SyncDirectory(directory);
+  ::fsync(folder.fd());
   return true;
 }
 
@@ -397,20 +427,27 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path) {
   if (path.empty() || !Writable(section, key, value)) return 0;
-  FileLock lock(path);
+  Folder folder(path);
+  if (folder.fd() < 0) return 0;
+  FileLock lock(folder);
   if (!lock.Held()) return 0;
-  FileRead file = ReadRegularFile(path, kProfileSizeLimit);
+  FileRead file = ReadRegularFile(folder, kProfileSizeLimit);
   if (file.state == FileState::Unusable || file.tooLarge) return 0;
+  if (g_readHook != nullptr) g_readHook(path);
   bool exists = file.state == FileState::Regular;
   // A read-only settings file stays as it is.
   if (exists && (file.info.st_mode & S_IWUSR) == 0) return 0;
   std::string updated = NewContent(file.content, Trim(section), Trim(key), Trim(value));
   if (exists && updated == file.content) return 1;
-  return ReplaceFile(path, updated, exists ? &file.info : nullptr) ? 1 : 0;
+  return ReplaceFile(folder, updated, exists ? &file.info : nullptr) ? 1 : 0;
 }
 
 void SetProfileRenameHookForTesting(ProfileRenameHook hook) {
   g_renameHook = hook;
+}
+
+void SetProfileReadHookForTesting(ProfileReadHook hook) {
+  g_readHook = hook;
 }
 
 void SetProfileSyncForTesting(ProfileSyncCall sync) {

@@ -34,7 +34,10 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
 // written: the path is not a regular file, is read-only, is too large, the
 // directory refuses, the file could not be flushed to disk, the lock was not
 // had, or a name or value holds a line break or NUL (or would
-// not read back as given).
+// not read back as given). Root reads and writes the file only in a folder no
+// one else can change (platform/trusted_folder.h); elsewhere it reads as
+// missing and is never written. What root writes is never given to another
+// owner, nor made writable by group or others.
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
 
@@ -46,6 +49,10 @@ size_t Utf8CharCount(std::string_view text);
 // the process inside it leaves things as a crash at that point would.
 using ProfileRenameHook = bool (*)(const std::string& tempPath);
 void SetProfileRenameHookForTesting(ProfileRenameHook hook);
+
+// For tests: called once the file is read, before anything is written.
+using ProfileReadHook = void (*)(const std::string& path);
+void SetProfileReadHookForTesting(ProfileReadHook hook);
 
 // For tests: stands in for fsync on the settings file; nullptr restores it.
 using ProfileSyncCall = int (*)(int fd);

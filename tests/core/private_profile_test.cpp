@@ -263,6 +263,35 @@ TEST(PrivateProfile, TwoProgramsWritingAtOnceLoseNoKey) {
   EXPECT_EQ(lost, 0);
 }
 
+std::string g_checked, g_moved, g_rootOnly;
+
+// A co-user's swap of the settings folder for their link, as a rename
+// exchange would do it, between root's read and write.
+void SwapForLink(const std::string&) {
+  if (::rename(g_checked.c_str(), g_moved.c_str()) != 0) std::abort();
+  testing::ForeignSymlink(g_rootOnly, g_checked);
+}
+
+TEST(PrivateProfile, RootWritesOnlyInTheFolderItCheckedAndKeepsTheFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+  TempDir t;
+  g_checked = t / "corvane";
+  g_moved = t / "moved";
+  g_rootOnly = t.Mkdir("root-only");
+  const std::string ini = t.Write("corvane/corvane.ini", "[S]\nk=old\n");
+  ASSERT_EQ(::chown(ini.c_str(), 65534, 65534), 0);
+  ::chmod(ini.c_str(), 0666);
+  SetProfileReadHookForTesting(&SwapForLink);
+  EXPECT_NE(WritePrivateProfileString("S", "k", "new", ini), 0);
+  SetProfileReadHookForTesting(nullptr);
+  EXPECT_TRUE(std::filesystem::is_empty(g_rootOnly));
+  EXPECT_EQ(ReadFile(g_moved + "/corvane.ini"), "[S]\nk=new\n");
+  struct stat st {};
+  ASSERT_EQ(::stat((g_moved + "/corvane.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
 TEST(PrivateProfile, SurvivesBinaryHugeAndOddFiles) {
   TempDir dir;
   std::mt19937 random(42);

@@ -1,0 +1,105 @@
+#include "platform/trusted_folder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+
+#include "platform/own_links.h"
+
+namespace corvane {
+
+namespace {
+
+// Why the folder open as `fd` could be changed by someone else, or "" when it
+// cannot. A sticky folder still lets others add names, so the folder reached
+// must be writable by no one else.
+std::string Untrusted(int fd, uid_t user, bool reached) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return std::strerror(errno);
+  if (st.st_uid != 0 && st.st_uid != user) return "owned by user " + std::to_string(st.st_uid);
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (reached || (st.st_mode & S_ISVTX) == 0))
+    return "writable by others";
+  return "";
+}
+
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char* cwd = ::getcwd(nullptr, 0);
+  if (cwd == nullptr) return {};
+  std::string full = std::string(cwd) + "/" + path;
+  std::free(cwd);
+  return full;
+}
+
+}  // namespace
+
+TrustedFolder OpenTrustedFolder(const std::string& path, bool create) {
+  TrustedFolder result;
+  const uid_t user = ::geteuid();
+  std::deque<std::string> rest;
+  PushComponents(Absolute(path), rest);
+  std::string walked;  // the folder reached, to name it; "" for "/"
+  int current = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::string why = current < 0 ? std::strerror(errno) : Untrusted(current, user, false);
+  int links = 0;
+  while (why.empty() && !rest.empty()) {
+    const std::string name = std::move(rest.front());
+    rest.pop_front();
+    if (name == ".") continue;
+    const std::string shown =
+        name == ".." ? walked.substr(0, walked.rfind('/')) : walked + "/" + name;
+    int next = ::openat(current, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    // Made only here, in a folder already found safe; a name someone else
+    // put there first is judged like any other.
+    if (next < 0 && errno == ENOENT && create && ::mkdirat(current, name.c_str(), 0700) == 0)
+      next = ::openat(current, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (next < 0 || ::fstat(next, &st) != 0) {
+      why = std::strerror(errno);
+      walked = shown;
+    } else if (S_ISLNK(st.st_mode)) {
+      std::string target = LinkTarget(next);
+      if (st.st_uid != 0 && st.st_uid != user)
+        why = "a link owned by user " + std::to_string(st.st_uid);
+      else if (++links > kMaxLinks || target.empty())
+        why = std::strerror(target.empty() ? ENOENT : ELOOP);
+      if (!why.empty()) {
+        walked = shown;
+      } else if (target[0] == '/') {
+        ::close(current);
+        current = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        walked.clear();
+        why = current < 0 ? std::strerror(errno) : Untrusted(current, user, false);
+      }
+      if (why.empty()) PushComponents(target, rest);
+    } else if (!S_ISDIR(st.st_mode)) {
+      why = "not a folder";
+      walked = shown;
+    } else {
+      ::close(current);
+      current = next;
+      next = -1;
+      walked = shown;
+      why = Untrusted(current, user, false);
+    }
+    if (next >= 0) ::close(next);
+  }
+  if (why.empty()) why = Untrusted(current, user, true);
+  if (why.empty()) {
+    result.fd = ::openat(current, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (result.fd < 0) why = std::strerror(errno);
+  }
+  if (current >= 0) ::close(current);
+  if (!why.empty()) {
+    result.folder = walked.empty() ? "/" : walked;
+    result.reason = why;
+  }
+  return result;
+}
+
+}  // namespace corvane
