@@ -13,6 +13,7 @@ namespace {
 // The settings are loaded only from an ordinary file: a hidden one, a
 // directory, a FIFO, a device or a symbolic link of that name is not there.
 bool SettingsFilePresent(const std::string& path) {
+  if (path.empty()) return false;
   size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   DirSearch search;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "platform/private_profile.h"
@@ -118,6 +119,65 @@ TEST(SettingsLocation, AnInstalledProgramNeverKeepsThemBesideItself) {
   for (const char* portable :
        {"/usrlocal/corvane", "/home/user/corvane/build", "/optical", "/cabin"})
     EXPECT_FALSE(IsInstallFolder(portable)) << portable;
+}
+
+// Sets (or, for nullptr, unsets) an environment variable for as long as it lives.
+struct EnvAt {
+  EnvAt(const char* name, const char* value) : name(name) {
+    const char* old = std::getenv(name);
+    had = old != nullptr;
+    if (had) saved = old;
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~EnvAt() { had ? ::setenv(name, saved.c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  bool had = false;
+  std::string saved;
+};
+
+// Root whose HOME or XDG_CONFIG_HOME leads into folders a co-user could
+// change writes nothing there and keeps the settings for this run only.
+TEST(SettingsLocation, RootNeverWritesWhereACoUserCouldRedirectIt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+  TempDir t;
+  const std::string rootOnly = t.Mkdir("root-only");
+  t.Mkdir("cfg");
+  testing::ForeignSymlink(rootOnly, t / "cfg/corvane");
+  t.Mkdir("co-user/.config/corvane");
+  ::chown((t / "co-user").c_str(), 65534, 65534);
+  t.Mkdir("shared/cfg/corvane");
+  ::chmod((t / "shared").c_str(), 0777);
+  ::chown(t.Mkdir("co-user-home").c_str(), 65534, 65534);
+  struct Case {
+    std::string program, xdg, home;  // xdg "": unset
+    std::string refused, reason;
+    std::string written;  // where nothing may appear
+  };
+  const Case cases[] = {
+      // Not beside the program either, in a folder the co-user owns.
+      {t / "co-user", t / "cfg", "", t / "cfg/corvane", "a link owned by user 65534",
+       rootOnly + "/corvane.ini"},
+      {"/usr/bin", t / "co-user/.config", "", t / "co-user", "owned by user 65534",
+       t / "co-user/.config/corvane/corvane.ini"},
+      {"/usr/bin", t / "shared/cfg", "", t / "shared", "writable by others",
+       t / "shared/cfg/corvane/corvane.ini"},
+      {"/usr/bin", "", t / "co-user-home", t / "co-user-home", "owned by user 65534",
+       t / "co-user-home/.config"},
+  };
+  for (const Case& c : cases) {
+    EnvAt xdg("XDG_CONFIG_HOME", c.xdg.empty() ? nullptr : c.xdg.c_str());
+    testing::HomeAt home(c.home.empty() ? t.path() : c.home);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(SettingsFilePath(c.program), "") << c.refused;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "corvane: settings are kept for this run only: " + c.refused +
+                  " is not safe for root (" + c.reason + ").\n");
+    const std::string folder = (c.xdg.empty() ? c.home + "/.config" : c.xdg) + "/corvane";
+    EXPECT_EQ(WritePrivateProfileString("Settings", "ShredsAmount", "1", folder + "/corvane.ini"),
+              0)
+        << c.refused;
+    EXPECT_FALSE(std::filesystem::exists(c.written)) << c.written;
+  }
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 namespace corvane {
 
-// Full path of the settings file, set once at start-up.
+// Full path of the settings file, set once at start-up; "" when the settings
+// are kept for this run only (nothing is read or written).
 extern std::string IniPath;
 
 // Longest key or value that may be written, and the read buffer's capacity

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/home_folder.h"
+#include "platform/trusted_folder.h"
 
 namespace corvane {
 
@@ -25,11 +27,21 @@ void MakeDirectories(const std::string& path) {
   }
 }
 
+// Why root may not write in `folder`, or "" when it may (or is not root).
+std::string SafeForRoot(const std::string& folder, bool create) {
+  if (::geteuid() != 0) return "";
+  TrustedFolder trusted = OpenTrustedFolder(folder, create);
+  if (trusted.fd < 0) return trusted.folder + " is not safe for root (" + trusted.reason + ")";
+  ::close(trusted.fd);
+  return "";
+}
+
 // A settings file beside the program that this user can keep up to date: an
 // existing regular file writable by the user, or none yet in a folder the
 // user may write to.
 bool KeptBesideTheProgram(const std::string& programDirectory, const std::string& beside) {
-  if (IsInstallFolder(programDirectory)) return false;
+  if (IsInstallFolder(programDirectory) || !SafeForRoot(programDirectory, false).empty())
+    return false;
   struct stat st {};
   if (::lstat(beside.c_str(), &st) != 0) return ::access(programDirectory.c_str(), W_OK) == 0;
   return S_ISREG(st.st_mode) && ::access(beside.c_str(), W_OK) == 0;
@@ -50,8 +62,16 @@ std::string SettingsFilePath(const std::string& programDirectory) {
   const std::string beside = programDirectory + "/corvane.ini";
   if (KeptBesideTheProgram(programDirectory, beside)) return beside;
   const std::string folder = ConfigurationDirectory() + "/corvane";
-  MakeDirectories(folder);
-  return folder + "/corvane.ini";
+  if (::geteuid() != 0) {
+    MakeDirectories(folder);
+    return folder + "/corvane.ini";
+  }
+  // Root makes missing folders only where it is safe to write, never in a
+  // co-user's home that root's HOME happens to point into.
+  const std::string unsafe = SafeForRoot(folder, true);
+  if (unsafe.empty()) return folder + "/corvane.ini";
+  std::fprintf(stderr, "corvane: settings are kept for this run only: %s.\n", unsafe.c_str());
+  return "";
 }
 
 }  // namespace corvane

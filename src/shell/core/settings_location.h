@@ -10,6 +10,9 @@ namespace corvane {
 // in the user's configuration folder
 // ($XDG_CONFIG_HOME/corvane, by default ~/.config/corvane), which is created
 // when missing.
+// Root keeps them only in a folder no one else can change
+// (platform/trusted_folder.h). Where there is none, the result is "": the
+// settings are kept for this run only, which is said on standard error.
 std::string SettingsFilePath(const std::string& programDirectory);
 
 // True for a folder programs are installed in: where the system and its
