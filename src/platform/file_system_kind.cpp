@@ -194,7 +194,8 @@ std::optional<size_t> FileSystemTally::Place(int fd, const std::string& path) {
             MountPointIn(*mountinfo_, makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF), path);
       index = atRisk_.size();
       atRisk_.push_back({name.empty() ? "an unknown file system" : name, mountPoint, 0,
-                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1))});
+                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1)),
+                         makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF)});
     }
     known = byDevice_.emplace(info.id.dev, index).first;
   }

@@ -53,6 +53,7 @@ struct ContentAtRisk {
   std::string mountPoint;
   int64_t files = 0;
   std::string folder;  // the folder of the first of those files
+  dev_t device = 0;    // the device they lie on
 };
 
 // Notes, before a run overwrites them, where the listed regular files lie.
