@@ -14,6 +14,7 @@
 #include <string>
 
 #include "shred/core/free_space_fill.h"
+#include "shred/core/free_space_place.h"
 
 using namespace corvane;
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
     std::printf("skipped: no loop mount here\n");
     return 0;
   }
-  const FillTarget target{mnt, mnt, "ext4"};
+  const FillTarget target = PlaceOf(mnt).target;
 
   // dd first, over nearly all the free space, on a disk nothing was written to.
   struct statvfs fs {};

@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "platform/entry_id.h"
+#include "shred/core/free_space_place.h"
 #include "shred/core/free_space_report.h"
 #include "shred/core/shred_run.h"
 #include "support/loop_mount.h"
@@ -63,8 +64,8 @@ bool NothingLeftIn(const std::string& dir) {
   return true;
 }
 
-FillTarget TargetOf(const LoopMount& m, const std::string& type) {
-  return {m.mnt, m.mnt, type};
+FillTarget TargetOf(const LoopMount& m) {
+  return PlaceOf(m.mnt).target;
 }
 
 struct Case {
@@ -98,7 +99,7 @@ TEST(FreeSpaceFill, ReachesTheOldBlocksOfDeletedFiles) {
     const int before = m.CountInImage(kMarker);
     ASSERT_GT(before, 0) << "the deleted content was never on the image";
 
-    FillReport report = FreeSpaceFill(TargetOf(m, c.type), {}).Run();
+    FillReport report = FreeSpaceFill(TargetOf(m), {}).Run();
     EXPECT_EQ(report.end, FillEnd::kFull);
     EXPECT_GT(report.written, freeAtStart / 2);
     EXPECT_LE(m.CountInImage(kMarker) * 100, before * c.mostLeftPercent);
@@ -115,7 +116,7 @@ TEST(FreeSpaceFill, KilledMidFillLeavesNothing) {
   const uint64_t freeAtStart = m.Free();
   pid_t child = ::fork();
   if (child == 0) {
-    FreeSpaceFill(TargetOf(m, "ext4"), {}).Run();
+    FreeSpaceFill(TargetOf(m), {}).Run();
     ::_exit(0);
   }
   while (m.Free() > freeAtStart / 2) ::usleep(10000);
@@ -133,7 +134,7 @@ TEST(FreeSpaceFill, AbortEndsWithinAQuarterSecond) {
   if (!m.mounted) GTEST_SKIP() << m.skip;
   const uint64_t freeAtStart = m.Free();
   std::chrono::steady_clock::time_point asked;
-  FreeSpaceFill fill(TargetOf(m, "ext4"), {}, [&](uint64_t written, uint64_t) {
+  FreeSpaceFill fill(TargetOf(m), {}, [&](uint64_t written, uint64_t) {
     if (written < (uint64_t{64} << 20)) return true;
     asked = std::chrono::steady_clock::now();
     return false;
@@ -160,7 +161,7 @@ TEST(FreeSpaceFill, AUserCannotReachRootsReserve) {
   pid_t child = ::fork();
   if (child == 0) {
     if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(1);
-    FillReport report = FreeSpaceFill({shared, m.mnt, "ext4"}, {}).Run();
+    FillReport report = FreeSpaceFill(PlaceOf(shared).target, {}).Run();
     ::write(pipe[1], &report, sizeof report);
     ::_exit(0);
   }
@@ -172,7 +173,7 @@ TEST(FreeSpaceFill, AUserCannotReachRootsReserve) {
   EXPECT_EQ(report.end, FillEnd::kFull);
   // mkfs.ext4 keeps 5% for root.
   EXPECT_GE(report.reserved, (uint64_t{300} << 20) / 20);
-  EXPECT_NE(FillReportMessage({shared, m.mnt, "ext4"}, report)
+  EXPECT_NE(FillReportMessage({HeldFd(), 0, m.mnt, "ext4"}, report)
                 .prompt.find(" reserved for the administrator (root): only root can write there."),
             std::string::npos);
 }

@@ -4,6 +4,7 @@
 #include <sys/mount.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "scan_test_support.h"
@@ -11,6 +12,7 @@
 #include "shred/core/free_space_report.h"
 #include "shred/free_space_command.h"
 #include "support/loop_mount.h"
+#include "support/swapped_folder.h"
 
 namespace corvane {
 namespace {
@@ -23,15 +25,27 @@ TEST(FreeSpace, FromTheCommandLineThenRefusedOnceReadOnly) {
   TempDir t;
   LoopMount m(t, "ext4");
   if (!m.mounted) GTEST_SKIP() << m.skip;
+  // Named below another user's folder, who swaps the named one for a link to
+  // a tmpfs while the question is open: the fill stays where it was checked.
+  const testing::SwappedFolder s(t, m.mnt);
+  ASSERT_TRUE(s.ready);
   const uint64_t freeAtStart = m.Free();
-  FillPlace place = PlaceOf(m.mnt);
+  FillPlace place = PlaceOf(s.drop);
   ASSERT_EQ(place.refusal, "");
   ScanWindow w;
+  w.modal.onBox = [&](const testing::AskedBox&) {
+    if (w.modal.boxes.size() == 1) s.Swap();
+  };
+  uint64_t tmpfsUsed = 0;  // the most, while the fill runs
+  w.modal.onPump = [&](int) { tmpfsUsed = std::max(tmpfsUsed, s.OtherUsed()); };
   EXPECT_EQ(WipeFreeSpaceFromCommandLine(w.form, place.target, place.freeBytes), 0);
+  EXPECT_EQ(tmpfsUsed, 0u);
   ASSERT_EQ(w.modal.boxes.size(), 2u);
   EXPECT_NE(w.modal.boxes[0].prompt.find(FormatBytes(place.freeBytes) + " of free space"),
             std::string::npos);
   EXPECT_EQ(w.modal.boxes[1].prompt.rfind("Free Space Overwritten!\n", 0), 0u);
+  EXPECT_NE(w.modal.boxes[1].prompt.find("on ext4 at " + m.mnt + " overwritten"),
+            std::string::npos);
   EXPECT_NEAR(double(m.Free()), double(freeAtStart), freeAtStart * 0.01);
 
   ASSERT_EQ(std::system(("mount -o remount,ro " + m.mnt).c_str()), 0);
@@ -60,7 +74,7 @@ TEST(FreeSpace, AbortFromTheWindow) {
   w.modal.onPump = [&](int pump) {
     if (pump == 3) w.form.DeleteFiles->click();
   };
-  EXPECT_EQ(WipeFreeSpace(w.form, {{m.mnt, m.mnt, "ext4"}}), WipeEnd::kNotDone);
+  EXPECT_EQ(WipeFreeSpace(w.form, {PlaceOf(m.mnt).target}), WipeEnd::kNotDone);
   ASSERT_EQ(w.modal.boxes.size(), 1u);
   EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Free Space Overwrite Aborted!\n", 0), 0u);
   EXPECT_FALSE(w.form.Run.Running());

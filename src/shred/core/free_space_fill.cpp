@@ -3,13 +3,14 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -47,30 +48,39 @@ Space SpaceOf(int fd, bool btrfs) {
   return space;
 }
 
-// A file named in a private folder, its name removed at once: for file
-// systems without unnamed files.
-int OpenNamedThenUnlinked(const std::string& folder, int& error) {
-  std::string dir = folder + "/.corvane-free-space-XXXXXX";
-  if (::mkdtemp(dir.data()) == nullptr) {
-    error = errno;
-    return -1;
-  }
-  const std::string file = dir + "/fill";
-  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  error = errno;
-  ::unlink(file.c_str());
-  ::rmdir(dir.c_str());
-  return fd;
-}
-
-int OpenUnnamed(int dirfd, const std::string& folder, int& error) {
+int OpenUnnamed(int dirfd, int& error) {
   int fd = ::openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd >= 0) return fd;
   if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
     error = errno;
     return -1;
   }
-  return OpenNamedThenUnlinked(folder, error);
+  return OpenNamedThenUnlinked(dirfd, error);
+}
+
+bool Same(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Removes the private folder `name` in `folder` when it is still the one open
+// at `own`.
+void RemoveOwnFolder(int folder, const std::string& name, int own) {
+  struct stat held {};
+  struct stat named {};
+  if (::fstat(own, &held) == 0 &&
+      ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && Same(held, named))
+    ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+}
+
+std::string RandomName() {
+  unsigned char bytes[8] = {};
+  if (::getrandom(bytes, sizeof bytes, 0) != sizeof bytes) return {};
+  std::string name = ".corvane-free-space-";
+  for (unsigned char byte : bytes) {
+    name += "0123456789abcdef"[byte >> 4];
+    name += "0123456789abcdef"[byte & 15];
+  }
+  return name;
 }
 
 }  // namespace
@@ -149,12 +159,12 @@ FillReport FreeSpaceFill::Run() {
     return report;
   };
 
-  int dirfd = ::open(target_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirfd < 0) return finish(FillEnd::kFailed, errno);
-  struct DirCloser {
-    int fd;
-    ~DirCloser() { ::close(fd); }
-  } closeDir{dirfd};
+  // The folder was held open since it was checked; the device it is on now
+  // must be the one checked, which the question and the report name.
+  const int dirfd = target_.folder.get();
+  struct stat st {};
+  if (dirfd < 0 || ::fstat(dirfd, &st) != 0) return finish(FillEnd::kFailed, EBADF);
+  if (!S_ISDIR(st.st_mode) || st.st_dev != target_.device) return finish(FillEnd::kChanged);
 
   // The blocks of files deleted a moment ago are free only once the
   // transaction that freed them is on the disk (btrfs, and ext4's journal).
@@ -171,7 +181,7 @@ FillReport FreeSpaceFill::Run() {
   }
   Fill fill;
   int error = 0;
-  int fd = OpenUnnamed(dirfd, target_.folder, error);
+  int fd = OpenUnnamed(dirfd, error);
   if (fd < 0) return finish(FillEnd::kFailed, error);
   fill.fds.push_back(fd);
 
@@ -209,7 +219,7 @@ FillReport FreeSpaceFill::Run() {
     }
     if (failure == EFBIG) {
       // This file system limits a file's size: go on in another one.
-      fd = OpenUnnamed(dirfd, target_.folder, error);
+      fd = OpenUnnamed(dirfd, error);
       if (fd < 0) return finish(FillEnd::kFailed, error);
       fill.fds.push_back(fd);
       offset = 0;
@@ -237,6 +247,54 @@ FillReport FreeSpaceFill::Run() {
   const uint64_t slack = std::max<uint64_t>(report.freeBefore / 50, uint64_t{32} << 20);
   if (report.error == EDQUOT || report.leftFree > slack) return finish(FillEnd::kEarlyFull);
   return finish(FillEnd::kFull);
+}
+
+int OpenNamedThenUnlinked(
+    int folder, int& error,
+    const std::function<void(NamedFillStep, const std::string& privateName)>& step) {
+  // The folder may be writable by others: everything happens in a folder of
+  // this process's own, reached through its descriptor, never by a path.
+  std::string name;
+  for (int tries = 0; tries < 8 && name.empty(); ++tries) {
+    name = RandomName();
+    if (name.empty() || ::mkdirat(folder, name.c_str(), 0700) != 0) {
+      error = name.empty() ? EIO : errno;
+      if (error != EEXIST) return -1;
+      name.clear();
+    }
+  }
+  if (name.empty()) return -1;
+  HeldFd own(::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat made {};
+  if (own.get() < 0 || ::fstat(own.get(), &made) != 0 || made.st_uid != ::geteuid() ||
+      (made.st_mode & 077) != 0) {
+    // Not the folder made a moment ago: leave it.
+    error = own.get() < 0 ? errno : EEXIST;
+    return -1;
+  }
+  if (step) step(NamedFillStep::kFolderMade, name);
+  const int fd =
+      ::openat(own.get(), "fill", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    error = errno;
+    RemoveOwnFolder(folder, name, own.get());
+    return -1;
+  }
+  if (step) step(NamedFillStep::kFileMade, name);
+  struct stat mine {};
+  struct stat named {};
+  const bool same = ::fstat(fd, &mine) == 0 &&
+                    ::fstatat(own.get(), "fill", &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    Same(mine, named);
+  if (same && ::unlinkat(own.get(), "fill", 0) == 0) {
+    RemoveOwnFolder(folder, name, own.get());
+    return fd;
+  }
+  // The file would keep a name past the process: no fill in it.
+  error = same ? errno : EEXIST;
+  ::close(fd);
+  RemoveOwnFolder(folder, name, own.get());
+  return -1;
 }
 
 }  // namespace corvane

@@ -6,16 +6,23 @@
 //
 // Where a write goes to a new place (copy-on-write, log-structured), this is
 // what reaches the old blocks of destroyed files: they are free space now.
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/held_fd.h"
+
 namespace corvane {
 
-// The file system to fill, as the caller found it.
+// The file system to fill, as the caller found it. The folder stays open from
+// the check to the fill: a name swapped meanwhile cannot send the fill, or
+// its report, elsewhere.
 struct FillTarget {
-  std::string folder;      // a folder on it that the fill may write in
+  HeldFd folder;           // a folder on it that the fill may write in
+  dev_t device = 0;        // the device it was checked on
   std::string mountPoint;  // for the report
   std::string fileSystem;  // its type name, "btrfs", "ext4"...; "" when unknown
 };
@@ -32,6 +39,7 @@ enum class FillEnd {
   kAborted,    // the caller asked to stop
   kEarlyFull,  // the disk filled while much of the free space was never written
   kFailed,     // could not start, or a write failed
+  kChanged,    // the folder is not on the device it was checked on: nothing written
 };
 
 struct FillReport {
@@ -74,5 +82,16 @@ class FreeSpaceFill {
   Options options_;
   std::function<bool(uint64_t, uint64_t)> goOn_;
 };
+
+// For file systems without unnamed files (ntfs3, hfsplus, jfs): a file made
+// in a private folder of its own inside `folder`, its name and the private
+// folder removed at once. Only what it made itself is ever removed. Returns
+// the file's descriptor, or -1 with `error` set. `step`, for tests, runs once
+// the private folder (named `privateName` in `folder`) is made and once the
+// file is.
+enum class NamedFillStep { kFolderMade, kFileMade };
+int OpenNamedThenUnlinked(
+    int folder, int& error,
+    const std::function<void(NamedFillStep, const std::string& privateName)>& step = {});
 
 }  // namespace corvane

@@ -5,8 +5,12 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <utility>
+
+#include "platform/entry_id.h"
 #include "platform/file_system_kind.h"
 #include "platform/file_system_name.h"
+#include "platform/own_links.h"
 #include "platform/paths.h"
 
 namespace corvane {
@@ -29,44 +33,34 @@ bool Remote(const std::string& name) {
   return name.rfind("fuse.", 0) == 0;
 }
 
-bool SameDevice(const std::string& path, dev_t device) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == device;
+bool Writable(int folder) {
+  return ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-bool Writable(const std::string& folder) {
-  return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+// The folder at `path`, opened as the path gate opens one.
+FolderOpening OpenByOwnLinks(const std::string& path) {
+  return OpenFolderByOwnLinks(path, ::getuid(), O_RDONLY);
 }
 
-// `start` or its nearest existing ancestor on the file system mounted at
-// `mountPoint` that this user may write in, else the mount point.
-std::string WritableFolderOn(const std::string& start, const std::string& mountPoint) {
-  struct stat top {};
-  if (::stat(mountPoint.c_str(), &top) != 0) return mountPoint;
-  for (std::string dir = start; dir.size() > mountPoint.size(); dir = ParentFolder(dir)) {
-    if (SameDevice(dir, top.st_dev) && Writable(dir)) return dir;
-  }
-  return mountPoint;
-}
-
-}  // namespace
-
-FillPlace PlaceOf(const std::string& folder) {
+// The place of the folder open at `fd`, reached as `path`.
+FillPlace PlaceOfOpen(HeldFd fd, const std::string& path) {
   FillPlace place;
-  place.target.folder = folder;
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0) {
-    if (fd >= 0) ::close(fd);
+  if (::fstat(fd.get(), &st) != 0) {
     place.refusal = "it is not a folder";
     return place;
   }
-  const std::string name = FileSystemNameOf(fd);
+  const std::string name = FileSystemNameOf(fd.get());
   struct statvfs fs {};
-  const bool known = ::fstatvfs(fd, &fs) == 0;
-  ::close(fd);
-  place.target.mountPoint = MountPointIn(MountInfoText(), st.st_dev, folder);
+  const bool known = ::fstatvfs(fd.get(), &fs) == 0;
+  const std::string mountinfo = MountInfoText();
+  EntryInfo info;
+  if (ReadEntry(fd.get(), "", info, kNoOpen) == 0 && info.mount_id != 0)
+    place.target.mountPoint = MountPointOf(mountinfo, info.mount_id);
+  if (place.target.mountPoint.empty())
+    place.target.mountPoint = MountPointIn(mountinfo, st.st_dev, path);
   place.target.fileSystem = name;
+  place.target.device = st.st_dev;
   if (!known) {
     place.refusal = "its file system cannot be asked for its free space";
   } else if (fs.f_flag & ST_RDONLY) {
@@ -79,7 +73,7 @@ FillPlace PlaceOf(const std::string& folder) {
   } else if (!OnALocalDisk(name)) {
     place.refusal = "it lies on " + (name.empty() ? std::string("an unknown kind") : name) +
                     ", a file system whose free space is not on a disk";
-  } else if (!Writable(folder)) {
+  } else if (!Writable(fd.get())) {
     place.refusal = "you cannot write in it";
   }
   // Root may fill what is kept for root, except on btrfs, where that gap is
@@ -87,14 +81,48 @@ FillPlace PlaceOf(const std::string& folder) {
   const bool rootReserve = ::geteuid() == 0 && name != "btrfs";
   place.freeBytes =
       uint64_t{rootReserve ? fs.f_bfree : fs.f_bavail} * (fs.f_frsize ? fs.f_frsize : fs.f_bsize);
+  place.target.folder = std::move(fd);
+  return place;
+}
+
+// `start` or its nearest existing ancestor on `device` that this user may
+// write in, else the mount point when it is on `device`; none otherwise.
+HeldFd WritableFolderOn(const std::string& start, const std::string& mountPoint, dev_t device) {
+  auto onDevice = [device](const HeldFd& fd) {
+    struct stat st {};
+    return ::fstat(fd.get(), &st) == 0 && st.st_dev == device;
+  };
+  for (std::string dir = start; dir.size() > mountPoint.size(); dir = ParentFolder(dir)) {
+    HeldFd fd(OpenByOwnLinks(dir).fd);
+    if (onDevice(fd) && Writable(fd.get())) return fd;
+  }
+  HeldFd top(OpenByOwnLinks(mountPoint).fd);
+  return onDevice(top) ? std::move(top) : HeldFd();
+}
+
+}  // namespace
+
+FillPlace PlaceOf(const std::string& folder) {
+  const FolderOpening opening = OpenByOwnLinks(folder);
+  FillPlace place;
+  if (!opening.foreignLink.empty()) {
+    place.refusal = "it lies behind the symbolic link " + DisplayForm(opening.foreignLink) +
+                    ", which belongs to another user";
+  } else if (opening.fd < 0) {
+    place.refusal = "it is not a folder";
+  } else {
+    place = PlaceOfOpen(HeldFd(opening.fd), folder);
+  }
   return place;
 }
 
 std::vector<FillTarget> FillTargetsFor(const std::vector<ContentAtRisk>& atRisk) {
   std::vector<FillTarget> targets;
   for (const ContentAtRisk& place : atRisk) {
-    FillPlace fill = PlaceOf(WritableFolderOn(place.folder, place.mountPoint));
-    if (fill.refusal.empty()) targets.push_back(fill.target);
+    HeldFd folder = WritableFolderOn(place.folder, place.mountPoint, place.device);
+    if (folder.get() < 0) continue;
+    FillPlace fill = PlaceOfOpen(std::move(folder), place.folder);
+    if (fill.refusal.empty()) targets.push_back(std::move(fill.target));
   }
   return targets;
 }

@@ -17,12 +17,14 @@ struct FillPlace {
   std::string refusal;     // why not, as "it is on a read-only file system"; empty when fine
 };
 
-// Looks at the file system holding `folder`.
+// Looks at the file system holding `folder`, opened once, following a link on
+// the way only when root or this user owns it; the target holds it open.
 FillPlace PlaceOf(const std::string& folder);
 
 // Of the file systems a run left old copies on, those whose free space may
 // be overwritten, each with a folder this user may write in (the folder of
-// a destroyed file, or the nearest one above it that is left).
+// a destroyed file, or the nearest one above it that is left) on the device
+// the files were found on.
 std::vector<FillTarget> FillTargetsFor(const std::vector<ContentAtRisk>& atRisk);
 
 }  // namespace corvane

@@ -116,6 +116,10 @@ FillMessage FillReportMessage(const FillTarget& target, const FillReport& report
                   " still free: another program wrote to it meanwhile, or a quota stopped "
                   "the overwrite. The rest was not overwritten.",
               "Corvane - Free Space Not Overwritten", kMbStop};
+    case FillEnd::kChanged:
+      return {"Free Space Not Overwritten!\nThe folder checked on " + where +
+                  " is no longer on that file system. Nothing was written.",
+              "Corvane - Free Space Not Overwritten", kMbStop};
     case FillEnd::kFailed:
       break;
   }
