@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "picking/handed_paths.h"
+#include "shell/app_icon.h"
 #include "shell/command_line.h"
 #include "shell/form1.h"
 #include "shell/qt_modal.h"
@@ -48,7 +49,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("net.halvek.Corvane"));
   if (!line.styleNamed) QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));
+  QApplication::setWindowIcon(corvane::AppIcon());
 
   corvane::QtModal modal;
   corvane::SetCurrentModal(&modal);

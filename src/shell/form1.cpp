@@ -11,6 +11,7 @@
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
 #include "scan/msg.h"
+#include "shell/app_icon.h"
 #include "shell/form_lifecycle.h"
 #include "shred/delete_files_command.h"
 #include "shred/shreds_amount_guard.h"
@@ -69,7 +70,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kMainCaption));
-  setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.png")));
+  setWindowIcon(AppIcon());
   setFont(DialogFont());
   setFixedSize(312, 300);
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
