@@ -3,15 +3,13 @@
 Corvane only lists what it is given: nothing is destroyed before its Delete
 Files command is confirmed.
 """
-import subprocess
-
 import gi
 
 try:
     gi.require_version("Nautilus", "4.0")
 except ValueError:
     gi.require_version("Nautilus", "3.0")
-from gi.repository import GObject, Nautilus  # noqa: E402
+from gi.repository import GLib, GObject, Nautilus  # noqa: E402
 
 
 def local_paths(files):
@@ -41,6 +39,7 @@ class CorvaneMenu(GObject.GObject, Nautilus.MenuProvider):
             tip="List the selection in Corvane for destruction",
             icon="net.halvek.Corvane",
         )
-        item.connect("activate", lambda *_: subprocess.Popen(
-            ["corvane", "--", *paths], start_new_session=True))
+        # GLib reaps the child itself: no zombie stays behind once Corvane ends.
+        item.connect("activate", lambda *_: GLib.spawn_async(
+            ["corvane", "--", *paths], flags=GLib.SpawnFlags.SEARCH_PATH))
         return [item]
