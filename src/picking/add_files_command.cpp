@@ -30,15 +30,17 @@ void AddFilesClick(Form1& form) {
     int32_t count = 0;
     dialog.ParseMultiFileName(dir, names, count);
     const GateRules rules = ProgramGateRules();
+    RefusalNotice refusals;
     for (int32_t i = 0; i < count; ++i) {
       dir = AddBackslash(dir, "/");
       const GateVerdict verdict = PassGate(dir + names[static_cast<size_t>(i)], rules);
       if (verdict.refusal) {
-        ShowRefusal(verdict);
+        refusals.Add(verdict);
       } else {
         form.List1->AddItem(verdict.path);
       }
     }
+    refusals.Show();
     // The next dialog starts from an empty name box and an empty buffer.
     dialog.setFilename("");
   } catch (const DialogError&) {

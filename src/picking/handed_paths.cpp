@@ -7,18 +7,25 @@
 namespace corvane {
 
 void AddHandedPaths(Form1& form, const std::vector<std::string>& paths) {
+  const GateRules rules = ProgramGateRules();
+  RefusalNotice refusals;
   for (const std::string& path : paths) {
-    if (form.StopRequested || form.CommandRunning()) return;
-    const GateVerdict verdict = PassGate(path, ProgramGateRules());
+    if (form.StopRequested || form.CommandRunning()) break;
+    const GateVerdict verdict = PassGate(path, rules);
     if (verdict.refusal) {
-      ShowRefusal(verdict);
+      refusals.Add(verdict);
+    } else if (verdict.kind == GateKind::kMissing) {
+      refusals.AddMissing(path, verdict.error);
     } else if (verdict.kind == GateKind::kFile) {
       form.List1->AddItem(verdict.path);
-    } else if (verdict.kind == GateKind::kFolder &&
-               ListFolder(form, verdict.path) != BrowseOutcome::Completed) {
-      return;
+    } else if (const BrowseOutcome outcome = ListFolder(form, verdict.path);
+               outcome != BrowseOutcome::Completed && outcome != BrowseOutcome::Refused) {
+      break;
     }
   }
+  // Told once the lists stand, even after a stopped listing; never to a
+  // window that is closing.
+  if (!form.StopRequested) refusals.Show();
 }
 
 }  // namespace corvane

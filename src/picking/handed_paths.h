@@ -10,11 +10,10 @@ class Form1;
 
 // Adds each file to List1 as Add Files adds it and lists each folder as Browse
 // For A Folder lists it, in order. Each passes the gate first
-// (scan/core/path_gate.h); a refused one is named in a message and the rest go
-// on. A symbolic link is a file here, never followed; a path that names
-// nothing is skipped. Does nothing while a command
-// runs, and stops when a folder's listing is aborted or the window closes.
-// Destroys nothing.
+// (scan/core/path_gate.h); the refused ones and those that name nothing are
+// told in one box at the end, and the rest go on. A symbolic link is a file
+// here, never followed. Does nothing while a command runs, and stops when a
+// folder's listing is aborted or the window closes. Destroys nothing.
 void AddHandedPaths(Form1& form, const std::vector<std::string>& paths);
 
 }  // namespace corvane

@@ -27,4 +27,13 @@ std::vector<std::string> HomeFolders() {
   return homes;
 }
 
+std::vector<std::string> CacheFolders() {
+  std::vector<std::string> caches;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && *cache == '/') caches.emplace_back(cache);
+  for (const std::string& home : HomeFolders())
+    if (!home.empty()) caches.push_back(home + "/.cache");
+  return caches;
+}
+
 }  // namespace corvane

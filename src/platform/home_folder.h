@@ -13,4 +13,8 @@ std::string HomeFolder();
 // the account's folder.
 std::vector<std::string> HomeFolders();
 
+// Every folder that may hold the user's cached files: $XDG_CACHE_HOME when it
+// is an absolute path, and ".cache" in each of HomeFolders().
+std::vector<std::string> CacheFolders();
+
 }  // namespace corvane

@@ -82,4 +82,12 @@ void WhenNoDialogOpen(std::function<void()> action) {
   g_counting.Hold(std::move(action));
 }
 
+std::string NamedLines(const std::vector<std::string>& lines, size_t total) {
+  std::string text;
+  size_t named = 0;
+  for (; named < lines.size() && named < kEntriesNamed; ++named) text += "\n" + lines[named];
+  if (total > named) text += "\n... and " + std::to_string(total - named) + " more";
+  return text;
+}
+
 }  // namespace corvane

@@ -61,6 +61,13 @@ class Modal {
   virtual void PumpEvents() = 0;
 };
 
+// A box that names many entries names at most this many, one a line.
+inline constexpr size_t kEntriesNamed = 10;
+
+// The first kEntriesNamed of `lines`, each after a line break, then
+// "... and N more" when `total` entries are to be named in all.
+std::string NamedLines(const std::vector<std::string>& lines, size_t total);
+
 // The process-wide instance. The application installs the real one at start-up;
 // tests install a scripted one. What CurrentModal() returns passes every call
 // on to the installed one and keeps count of the dialogs showing.

@@ -55,6 +55,10 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   t.Write("sys/class/net/lo/ifalias", "");
   t.Mkdir("target\xff");
   t.Mkdir("target\xEF\xBF\xBD");
+  t.Write("note\xff.txt", "");
+  t.Write("note\xfe.txt", "");
+  const std::string remoteCopy = t.Write("cache/kioexec/krun/1_0/report.pdf", "");
+  const std::string cached = t.Write("cache/thumb.png", "");
   ASSERT_EQ(::symlink((t / "home").c_str(), (t / "link").c_str()), 0);
   ASSERT_EQ(::symlink((t / "victim").c_str(), (t / "mine").c_str()), 0);
   GateRules rules;
@@ -62,6 +66,7 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   rules.user = ForeignSymlink(t / "victim", t / "ww/att") ? ::getuid() : ::getuid() + 1;
   rules.homes = {t.Mkdir("home"), t.Mkdir("account")};
   rules.programFolders = {program, settings};
+  rules.remoteCopyFolders = {t / "cache/kioexec", t / "no-such-cache/kioexec"};
   const std::string pseudo = t / "sys";
   rules.fileSystemName = [&](int fd) {
     std::string at(4096, '\0');
@@ -75,6 +80,8 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   const std::string holds = "It holds the folder of Corvane and its settings.";
   const std::string own = "It is the folder of Corvane and its settings.";
   const std::string home = "It is your home folder.";
+  const std::string remote =
+      "It is a local copy of a remote file: destroying it would leave the original where it is.";
   const struct {
     std::string path;
     bool folderWanted;
@@ -102,7 +109,14 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
       {t / "target\xEF\xBF\xBD", true,
        "Another entry in its folder shows the same name (target\xEF\xBF\xBD), so which one was "
        "picked cannot be told.",
-       GateKind::kMissing},
+       GateKind::kFolder},
+      {t / "note\xff.txt", false,
+       "Another entry in its folder shows the same name (note\xEF\xBF\xBD.txt), so which one "
+       "was picked cannot be told.",
+       GateKind::kFile},
+      {remoteCopy, false, remote, GateKind::kFile},
+      {t / "cache/kioexec", true, remote, GateKind::kFolder},
+      {cached, false, std::nullopt, GateKind::kFile},
       {t / "mine/ssh", true, std::nullopt, GateKind::kFolder},  // the user's own link
       {t.Mkdir("home/old-project"), true, std::nullopt, GateKind::kFolder},
       {t / "opt/corvane/../other/.", false, std::nullopt, GateKind::kMissing},

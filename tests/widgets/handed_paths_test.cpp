@@ -118,18 +118,36 @@ TEST(HandedPaths, EveryDoorRefusesWhatTheChooserRefuses) {
   const bool foreign = ForeignSymlink(t / "victim", t / "att");
   const std::string homeRefused =
       "This Folder Cannot Be Destroyed!\n" + t / "home" + "\nIt is your home folder.";
+  const std::string homeLine = "\n" + t / "home (It is your home folder.)";
   const std::string linkRefused = "This File Cannot Be Destroyed!\n" + secret +
                                   "\nIt lies behind the symbolic link " + t / "att" +
                                   ", which belongs to another user.";
-  std::vector<std::string> prompts{homeRefused, homeRefused};
+  // One box for the whole handing, a missing path named as it was handed.
+  std::string prompt = std::string(foreign ? "4 Entries" : "3 Entries") + " Cannot Be Destroyed!" +
+                       homeLine + homeLine + "\n" +
+                       t / "typo/../typo.txt (No such file or folder exists.)";
+  if (foreign)
+    prompt += "\n" + secret + " (" + linkRefused.substr(linkRefused.rfind('\n') + 1) + ")";
   std::vector<std::string> listed{keep};
-  (foreign ? prompts : listed).push_back(foreign ? linkRefused : secret);
+  if (!foreign) listed.push_back(secret);
 
   ScanWindow w;
-  AddHandedPaths(w.form, {t / "home", t / "home/x/..", keep, secret});
-  EXPECT_EQ(w.modal.Prompts(), prompts);
+  AddHandedPaths(w.form, {t / "home", t / "home/x/..", keep, t / "typo/../typo.txt", secret});
+  EXPECT_EQ(w.modal.Prompts(), std::vector<std::string>{prompt});
   EXPECT_EQ(w.Entries(w.form.List1), listed);
   EXPECT_EQ(w.form.List2->ListCount(), 0);
+
+  // Ten named, the rest counted, each folder read once.
+  std::vector<std::string> alike;
+  for (int i = 0; i < 12; ++i)
+    alike.push_back(t.Write(std::string("alike/") + char('\x80' + i), ""));
+  t.Write("alike/\xff", "");
+  ScanWindow many;
+  AddHandedPaths(many.form, alike);
+  ASSERT_EQ(many.modal.boxes.size(), 1u);
+  EXPECT_EQ(many.modal.boxes[0].title, "Corvane - Files Refused");
+  EXPECT_EQ(many.modal.boxes[0].prompt.rfind("12 Files Cannot Be Destroyed!\n", 0), 0u);
+  EXPECT_NE(many.modal.boxes[0].prompt.find("\n... and 2 more"), std::string::npos);
 
   ScanWindow dropped;
   EXPECT_TRUE(

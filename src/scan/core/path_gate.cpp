@@ -63,25 +63,35 @@ bool IsOrHolds(const EntryId& target, const std::string& folder) {
   return false;
 }
 
-// True when another entry of `folder` shows the same as `name`. Only a name
-// that is not valid text can: it shows with replacement characters.
-bool LooksLikeAnother(const std::string& folder, const std::string& name) {
-  const std::string shown = DisplayForm(name);
-  if (shown.find(kReplacement) == std::string::npos) return false;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return false;
-  bool found = false;
-  while (struct dirent* e = ::readdir(dir)) {
-    if (e->d_name != name && DisplayForm(e->d_name) == shown) found = true;
+// The shown forms of `folder`'s entries, counted, read once per rules.
+const std::unordered_map<std::string, int>& ShownIn(const std::string& folder, ShownNames& cache) {
+  auto [it, fresh] = cache.byFolder.try_emplace(folder);
+  if (!fresh) return it->second;
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    while (struct dirent* e = ::readdir(dir)) ++it->second[DisplayForm(e->d_name)];
+    ::closedir(dir);
   }
-  ::closedir(dir);
-  return found;
+  return it->second;
 }
 
-std::optional<std::string> LookAlikeRefusal(const std::string& path) {
+// True when another entry of `folder` shows the same as `name`. Only a name
+// that is not valid text can: it shows with replacement characters.
+bool LooksLikeAnother(const std::string& folder, const std::string& name, ShownNames& cache) {
+  const std::string shown = DisplayForm(name);
+  if (shown.find(kReplacement) == std::string::npos) return false;
+  const std::unordered_map<std::string, int>& counts = ShownIn(folder, cache);
+  const auto it = counts.find(shown);
+  // `name` itself is among them when it exists.
+  struct stat st {};
+  const bool exists =
+      ::fstatat(AT_FDCWD, (folder + "/" + name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  return it != counts.end() && it->second > (exists ? 1 : 0);
+}
+
+std::optional<std::string> LookAlikeRefusal(const std::string& path, ShownNames& cache) {
   std::string folder = path[0] == '/' ? "/" : ".";
   for (const std::string& part : Components(path)) {
-    if (LooksLikeAnother(folder, part))
+    if (LooksLikeAnother(folder, part, cache))
       return "Another entry in its folder shows the same name (" + DisplayForm(part) +
              "), so which one was picked cannot be told.";
     folder = folder == "/" ? "/" + part : folder + "/" + part;
@@ -89,13 +99,28 @@ std::optional<std::string> LookAlikeRefusal(const std::string& path) {
   return std::nullopt;
 }
 
-std::optional<std::string> IdentityRefusal(const EntryId& id, const GateRules& rules) {
+// What `path` names, read by its spelling: only to call it a file or a
+// folder in a refusal that comes before the entry is reached.
+GateKind KindBySpelling(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return GateKind::kMissing;
+  return S_ISDIR(st.st_mode) ? GateKind::kFolder : GateKind::kFile;
+}
+
+std::optional<std::string> IdentityRefusal(const EntryId& id, const std::string& path,
+                                           const GateRules& rules) {
   if (id == IdentityOf("/")) return "It is the root of the file system.";
   for (const std::string& home : rules.homes)
     if (id == IdentityOf(home)) return "It is your home folder.";
   for (const std::string& folder : rules.programFolders) {
     if (id == IdentityOf(folder)) return "It is the folder of Corvane and its settings.";
     if (IsOrHolds(id, folder)) return "It holds the folder of Corvane and its settings.";
+  }
+  for (const std::string& folder : rules.remoteCopyFolders) {
+    const std::optional<EntryId> copies = IdentityOf(folder);
+    if (copies && (id == *copies || IsOrHolds(*copies, ParentFolder(path))))
+      return "It is a local copy of a remote file: destroying it would leave the original "
+             "where it is.";
   }
   return std::nullopt;
 }
@@ -105,13 +130,16 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
            GateVerdict& verdict) {
   EntryInfo st;
   const bool root = name.empty();
-  if (ReadEntry(parent, name.c_str(), st, kNoOpen) != 0) return;  // missing: nothing to protect
+  if (ReadEntry(parent, name.c_str(), st, kNoOpen) != 0) {  // missing: nothing to protect
+    verdict.error = errno;
+    return;
+  }
   verdict.kind = S_ISDIR(st.mode) ? GateKind::kFolder : GateKind::kFile;
   if (folderWanted && verdict.kind != GateKind::kFolder) {
     verdict.refusal = S_ISLNK(st.mode) ? kLinkReason : kNotFolderReason;
     return;
   }
-  if ((verdict.refusal = IdentityRefusal(st.id, rules))) return;
+  if ((verdict.refusal = IdentityRefusal(st.id, verdict.path, rules))) return;
   // A link is destroyed as itself: what matters is where the link lies.
   int fd = root || S_ISLNK(st.mode)
                ? ::dup(parent)
@@ -143,6 +171,8 @@ GateRules ProgramGateRules() {
   rules.homes = HomeFolders();
   rules.programFolders.push_back(ExecutableDirectory());
   if (!IniPath.empty()) rules.programFolders.push_back(ParentFolder(IniPath));
+  for (const std::string& cache : CacheFolders())
+    rules.remoteCopyFolders.push_back(cache + "/kioexec");
   rules.user = ::getuid();
   rules.fileSystemName = FileSystemNameOf;
   return rules;
@@ -169,7 +199,10 @@ std::string NormalPath(const std::string& path) {
 GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted) {
   GateVerdict verdict;
   verdict.path = NormalPath(path);
-  if ((verdict.refusal = LookAlikeRefusal(verdict.path))) return verdict;
+  if ((verdict.refusal = LookAlikeRefusal(verdict.path, *rules.shownNames))) {
+    verdict.kind = KindBySpelling(verdict.path);
+    return verdict;
+  }
   const bool root = verdict.path == "/";
   const std::string name = root ? "" : verdict.path.substr(verdict.path.rfind('/') + 1);
   FolderOpening parent =
@@ -177,24 +210,67 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
   if (!parent.foreignLink.empty()) {
     verdict.refusal = "It lies behind the symbolic link " + DisplayForm(parent.foreignLink) +
                       ", which belongs to another user.";
-    // Only to say "folder" or "file" in the refusal.
-    struct stat st {};
-    if (::lstat(verdict.path.c_str(), &st) == 0)
-      verdict.kind = S_ISDIR(st.st_mode) ? GateKind::kFolder : GateKind::kFile;
+    verdict.kind = KindBySpelling(verdict.path);
     return verdict;
   }
-  if (parent.fd < 0) return verdict;  // cannot be reached: nothing to list
+  if (parent.fd < 0) {  // cannot be reached: nothing to list
+    verdict.error = parent.error;
+    return verdict;
+  }
   Judge(parent.fd, name, rules, folderWanted, verdict);
   ::close(parent.fd);
   return verdict;
 }
 
 void ShowRefusal(const GateVerdict& verdict, bool folderWanted) {
-  const bool folder = folderWanted || verdict.kind != GateKind::kFile;
-  CurrentModal().MessageBox(
-      std::string(folder ? "This Folder" : "This File") + " Cannot Be Destroyed!\n" +
-          DisplayForm(verdict.path) + "\n" + verdict.refusal.value_or(""),
-      kMbStop, folder ? "Corvane - Folder Refused" : "Corvane - File Refused");
+  RefusalNotice notice(folderWanted);
+  notice.Add(verdict);
+  notice.Show();
+}
+
+void RefusalNotice::Add(GateVerdict verdict) {
+  if (folderWanted_) verdict.kind = GateKind::kFolder;
+  refused_.push_back(std::move(verdict));
+}
+
+void RefusalNotice::AddMissing(const std::string& handed, int error) {
+  Add({handed, GateKind::kMissing,
+       error == ENOENT || error == ENOTDIR || error == 0 ? "No such file or folder exists."
+                                                         : UnreadableReason(error)});
+}
+
+void RefusalNotice::Show() {
+  if (refused_.empty()) return;
+  std::vector<GateVerdict> refused;
+  refused.swap(refused_);  // a box may pump events that hand more paths
+  auto word = [](GateKind kind, bool several) -> std::string {
+    switch (kind) {
+      case GateKind::kFile:
+        return several ? "Files" : "File";
+      case GateKind::kFolder:
+        return several ? "Folders" : "Folder";
+      case GateKind::kMissing:
+        break;
+    }
+    return several ? "Paths" : "Path";
+  };
+  if (refused.size() == 1) {
+    const GateVerdict& verdict = refused[0];
+    const std::string what = word(verdict.kind, false);
+    CurrentModal().MessageBox("This " + what + " Cannot Be Destroyed!\n" +
+                                  DisplayForm(verdict.path) + "\n" + verdict.refusal.value_or(""),
+                              kMbStop, "Corvane - " + what + " Refused");
+    return;
+  }
+  const bool oneKind = std::all_of(refused.begin(), refused.end(),
+                                   [&](const GateVerdict& v) { return v.kind == refused[0].kind; });
+  const std::string what = oneKind ? word(refused[0].kind, true) : "Entries";
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < refused.size() && i < kEntriesNamed; ++i)
+    lines.push_back(DisplayForm(refused[i].path) + " (" + refused[i].refusal.value_or("") + ")");
+  CurrentModal().MessageBox(std::to_string(refused.size()) + " " + what + " Cannot Be Destroyed!" +
+                                NamedLines(lines, refused.size()),
+                            kMbStop, "Corvane - " + what + " Refused");
 }
 
 std::string WalkRefusalReason(const TreeListing& listing) {

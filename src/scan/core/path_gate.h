@@ -16,12 +16,17 @@
 //  - anything on a pseudo file system (proc, sysfs, devtmpfs, cgroup...),
 //    whose "files" are the kernel's switches and have no content to destroy;
 //  - a folder this process cannot open for reading, whose content could be
-//    neither listed nor destroyed.
+//    neither listed nor destroyed;
+//  - anything in the folders where a file manager keeps its local copies of
+//    remote files (KIO's "kioexec"): destroying such a copy would leave the
+//    original where it is.
 #include <sys/types.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane {
@@ -34,6 +39,13 @@ struct GateVerdict {
   std::string path;  // normalised
   GateKind kind = GateKind::kMissing;
   std::optional<std::string> refusal;  // why it is refused, one line for the user
+  int error = 0;                       // for kMissing: why it could not be reached (errno)
+};
+
+// The shown form of each entry's name, counted, for every folder the
+// look-alike check has read: one handing of many names reads each folder once.
+struct ShownNames {
+  std::unordered_map<std::string, std::unordered_map<std::string, int>> byFolder;
 };
 
 struct GateRules {
@@ -43,10 +55,14 @@ struct GateRules {
   // The type name ("ext4", "proc"...) of the file system holding the open
   // descriptor; "" when unknown.
   std::function<std::string(int fd)> fileSystemName;
+  // Folders that hold local copies of remote files.
+  std::vector<std::string> remoteCopyFolders;
+  std::shared_ptr<ShownNames> shownNames = std::make_shared<ShownNames>();
 };
 
 // The rules for this program: the user's home folders, the executable's
-// folder and the settings file's folder, the real user and file systems.
+// folder and the settings file's folder, the real user and file systems, and
+// KIO's copies of remote files. One set serves one handing of paths.
 GateRules ProgramGateRules();
 
 // `path` normalised by its spelling alone: "." and empty components dropped,
@@ -57,10 +73,27 @@ std::string NormalPath(const std::string& path);
 // `folderWanted`: only a folder may pass (the folder chooser).
 GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted = false);
 
-// Shows why the path was refused: "This Folder Cannot Be Destroyed!" with the
-// path and the reason, stop icon; "This File ..." for a file handed over as
-// one (a folder door says "Folder" whatever it was given).
+// Shows why the path was refused, as RefusalNotice does for one refusal.
 void ShowRefusal(const GateVerdict& verdict, bool folderWanted = false);
+
+// The refusals of one handing of paths, told in one box once it is over.
+// One refusal: "This Folder Cannot Be Destroyed!" ("This File ...", "This
+// Path ..." for what does not exist), the path and the reason, stop icon.
+// Several: how many, then up to ten of them as "path (reason)". A folder door
+// says "Folder" whatever it was given.
+class RefusalNotice {
+ public:
+  explicit RefusalNotice(bool folderWanted = false) : folderWanted_(folderWanted) {}
+  void Add(GateVerdict verdict);
+  // A handed path that names nothing, named as it was handed.
+  void AddMissing(const std::string& handed, int error);
+  // Shows the box when anything was refused, and starts afresh.
+  void Show();
+
+ private:
+  bool folderWanted_;
+  std::vector<GateVerdict> refused_;
+};
 
 // Why a walk refused the chosen folder (scan/core/tree_walk.h), in the words
 // of the gate's reasons: the folder may have changed since it passed.

@@ -12,20 +12,16 @@ std::string CountPart(int64_t left, int64_t listed, const char* what) {
   return std::to_string(left) + " of " + std::to_string(listed) + " " + what;
 }
 
-// Up to ten entries, one a line, then how many more.
+// Every survivor as "path (reason)", files first.
 std::string Named(const std::vector<const std::vector<Survivor>*>& lists) {
-  std::string text;
-  size_t named = 0, total = 0;
+  std::vector<std::string> lines;
+  size_t total = 0;
   for (const std::vector<Survivor>* list : lists) {
     total += list->size();
-    for (const Survivor& survivor : *list) {
-      if (named == kSurvivorsNamed) break;
-      text += "\n" + DisplayForm(survivor.path) + " (" + DescribeReason(survivor) + ")";
-      ++named;
-    }
+    for (size_t i = 0; i < list->size() && lines.size() < kEntriesNamed; ++i)
+      lines.push_back(DisplayForm((*list)[i].path) + " (" + DescribeReason((*list)[i]) + ")");
   }
-  if (total > named) text += "\n... and " + std::to_string(total - named) + " more";
-  return text;
+  return NamedLines(lines, total);
 }
 
 }  // namespace

@@ -12,9 +12,6 @@
 
 namespace corvane {
 
-// At most this many survivors are named, one a line.
-inline constexpr size_t kSurvivorsNamed = 10;
-
 // "Some Files Could Not Be Deleted!", the counts line (a part for files or
 // directories only when some were listed), how many listed entries were not
 // found when there were any, then up to ten survivors, files
