@@ -22,7 +22,7 @@ for f in "${expected[@]}"; do
 done
 desktop="$prefix/share/applications/$id.desktop"
 desktop-file-validate "$desktop"
-grep -qx 'Exec=corvane %F' "$desktop"
+grep -qx 'Exec=corvane --uris -- %U' "$desktop"
 grep -qx 'Categories=Utility;Security;' "$desktop"
 # Never anybody's default opener: no file type leads to the program.
 ! grep -q '^MimeType=' "$desktop" || { echo "the menu entry claims file types"; exit 1; }

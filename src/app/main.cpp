@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
   } else {
     // Listed once the window is up, as if the user had picked them.
     QTimer::singleShot(0, form.get(),
-                       [&form, &line] { corvane::AddHandedPaths(*form, line.paths); });
+                       [&form, &line] { corvane::AddHandedPaths(*form, line.paths, line.remote); });
   }
   int rc = QApplication::exec();
   if (rc == 0) rc = wipeStatus;

@@ -6,9 +6,15 @@
 
 namespace corvane {
 
-void AddHandedPaths(Form1& form, const std::vector<std::string>& paths) {
+void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
+                    const std::vector<std::string>& remote) {
   const GateRules rules = ProgramGateRules();
   RefusalNotice refusals;
+  for (const std::string& uri : remote) {
+    refusals.Add({uri, GateKind::kMissing,
+                  "It is not on this computer: a downloaded copy destroyed would leave the "
+                  "original where it is."});
+  }
   for (const std::string& path : paths) {
     if (form.StopRequested || form.CommandRunning()) break;
     const GateVerdict verdict = PassGate(path, rules);

@@ -14,6 +14,9 @@ class Form1;
 // told in one box at the end, and the rest go on. A symbolic link is a file
 // here, never followed. Does nothing while a command runs, and stops when a
 // folder's listing is aborted or the window closes. Destroys nothing.
-void AddHandedPaths(Form1& form, const std::vector<std::string>& paths);
+// `remote` are URIs handed for files of another computer: they are only
+// named in that box.
+void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
+                    const std::vector<std::string>& remote = {});
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "picking/handed_paths.h"
+#include "platform/paths.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -13,12 +14,10 @@ namespace corvane {
 std::vector<std::string> DroppedPaths(const QMimeData& data) {
   std::vector<std::string> paths;
   for (const QUrl& url : data.urls()) {
-    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == QLatin1String("localhost")))
-      continue;
     // Decoded from the encoded form, byte by byte: a name that is not UTF-8
     // keeps its bytes, which a decoded QString would lose.
-    QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    if (!path.isEmpty()) paths.push_back(path.toStdString());
+    std::optional<std::string> path = LocalPathOfUri(url.toEncoded().toStdString());
+    if (path && !path->empty()) paths.push_back(std::move(*path));
   }
   return paths;
 }

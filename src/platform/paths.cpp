@@ -1,9 +1,11 @@
 #include "platform/paths.h"
 
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <vector>
 
 #include "platform/entry_id.h"
@@ -94,6 +96,31 @@ std::string ResolveDisplayPath(const std::string& display) {
     resolved = candidate;
   }
   return resolved;
+}
+
+std::optional<std::string> LocalPathOfUri(const std::string& uri) {
+  constexpr size_t kSchemeLength = 7;  // "file://"
+  if (uri.size() < kSchemeLength || ::strncasecmp(uri.c_str(), "file://", kSchemeLength) != 0)
+    return std::nullopt;
+  const size_t slash = uri.find('/', kSchemeLength);
+  if (slash == std::string::npos) return std::nullopt;
+  const std::string host = uri.substr(kSchemeLength, slash - kSchemeLength);
+  if (!host.empty() && ::strcasecmp(host.c_str(), "localhost") != 0) return std::nullopt;
+  std::string path;
+  for (size_t i = slash; i < uri.size() && uri[i] != '?' && uri[i] != '#'; ++i) {
+    if (uri[i] != '%') {
+      path += uri[i];
+      continue;
+    }
+    if (i + 2 >= uri.size() || !std::isxdigit(static_cast<unsigned char>(uri[i + 1])) ||
+        !std::isxdigit(static_cast<unsigned char>(uri[i + 2])))
+      return std::nullopt;
+    const char byte = static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
+    if (byte == '\0') return std::nullopt;
+    path += byte;
+    i += 2;
+  }
+  return path;
 }
 
 std::string ExecutableDirectory() {

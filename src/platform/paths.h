@@ -2,6 +2,7 @@
 // Paths are byte strings exactly as the file system holds them. These helpers
 // give a display form and map a display form coming back from a dialog to the
 // bytes of the entry it shows.
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -19,6 +20,10 @@ std::string ResolveDisplayPath(const std::string& display);
 // The folder that holds `path`'s last component: "/a" for "/a/b", "/" for
 // "/a", "." for a bare name. Trailing and doubled separators are ignored.
 std::string ParentFolder(const std::string& path);
+
+// The path a "file:" URI names on this computer, its percent-escapes decoded
+// byte for byte; nothing for another scheme, another host or a malformed one.
+std::optional<std::string> LocalPathOfUri(const std::string& uri);
 
 // The directory that holds the running executable, as the system reports it.
 std::string ExecutableDirectory();

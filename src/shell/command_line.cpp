@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/paths.h"
+
 namespace corvane {
 
 namespace {
@@ -54,6 +56,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                      "programs). The disk is full while it runs."),
       QStringLiteral("FOLDER"));
   parser.addOption(wipe);
+  const QCommandLineOption uris(
+      QStringLiteral("uris"),
+      QStringLiteral("The FILEs are URIs or absolute paths, as a file manager hands them. Only "
+                     "files of this computer are listed; any other URI is refused and named."));
+  parser.addOption(uris);
   for (const char* name : kQtValueOptions) {
     QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -107,7 +114,17 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
   }
   for (const QString& argument : parser.positionalArguments()) {
     if (argument.isEmpty()) continue;
-    result.paths.push_back(Absolute(argument.toLatin1().toStdString(), cwd));
+    std::string bytes = argument.toLatin1().toStdString();
+    if (parser.isSet(uris) && bytes.front() != '/') {
+      // A launcher hands absolute paths or URIs: without --uris, "sftp://h/x"
+      // would be a relative path, which may exist.
+      if (std::optional<std::string> local = LocalPathOfUri(bytes); local && !local->empty())
+        result.paths.push_back(Absolute(std::move(*local), cwd));
+      else
+        result.remote.push_back(std::move(bytes));
+      continue;
+    }
+    result.paths.push_back(Absolute(std::move(bytes), cwd));
   }
   // Rebuilt from what the parser took as options: what came after "--" is
   // a positional argument to it, whatever it looks like.

@@ -12,6 +12,8 @@ struct CommandLine {
   std::optional<int> exitCode;
   // The files and folders named, as absolute byte paths, in their order.
   std::vector<std::string> paths;
+  // With --uris: what was handed as a URI naming no file on this computer.
+  std::vector<std::string> remote;
   // --wipe-free-space FOLDER: the folder, as an absolute byte path.
   std::optional<std::string> wipeFolder;
   // True when the user chose a widget style (-style or QT_STYLE_OVERRIDE).

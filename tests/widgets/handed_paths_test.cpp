@@ -27,6 +27,7 @@ TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
     std::vector<std::string> paths;
     bool styleNamed;
     std::vector<std::string> toolkit = {"corvane"};
+    std::vector<std::string> remote = {};
   };
   const Case cases[] = {
       {{"corvane", "a", "/x/b\xff", "a", "dir/"},
@@ -44,6 +45,14 @@ TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
        {"/cwd/-platform", "/cwd/offscreen", "/cwd/-platformpluginpath", "/cwd/p"},
        false,
        {"corvane", "-reverse"}},
+      // A launcher's URIs: this computer's files by their bytes, the rest named.
+      {{"corvane", "--uris", "--", "file:///a%20b%FF", "FILE://localhost/c?q#f", "/d", "sftp://h/e",
+        "file://h/f", "file:///g%2", "rel"},
+       {},
+       {"/a b\xff", "/c", "/d"},
+       false,
+       {"corvane"},
+       {"sftp://h/e", "file://h/f", "file:///g%2", "rel"}},
       {{"corvane", "--version"}, 0, {}, false},
       {{"corvane", "-h"}, 0, {}, false},
       {{"corvane", "--bogus", "a"}, 2, {}, false},
@@ -53,6 +62,7 @@ TEST(CommandLine, ParsesOptionsAndKeepsPathBytes) {
     EXPECT_EQ(line.exitCode, c.exitCode) << c.args[1];
     EXPECT_EQ(line.paths, c.paths) << c.args[1];
     EXPECT_EQ(line.styleNamed, c.styleNamed) << c.args[1];
+    EXPECT_EQ(line.remote, c.remote) << c.args[1];
     if (!line.exitCode) {
       EXPECT_EQ(line.toolkitArguments, c.toolkit) << c.args[1];
     }
