@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -50,7 +51,25 @@ int StatxAt(int dirfd, const char* name, int at_flags, struct statx& sx) {
 
 bool SameEntry(const EntryId& listed, const EntryId& found) {
   if (listed.dev != found.dev || listed.ino != found.ino) return false;
+  if (listed.kind == Stamp::kBornBy)
+    return found.kind == Stamp::kBirth && found.stamp <= listed.stamp;
   return listed.kind == Stamp::kNone || (listed.kind == found.kind && listed.stamp == found.stamp);
+}
+
+uint64_t BornByNow() {
+  auto nanoseconds = [](clockid_t clock) {
+    timespec now{};
+    ::clock_gettime(clock, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(now.tv_nsec);
+  };
+  // Birth times come from the coarse clock (or later, never earlier): once it
+  // is past the precise reading, every new object is born after that reading.
+  const uint64_t stamp = nanoseconds(CLOCK_REALTIME);
+  while (nanoseconds(CLOCK_REALTIME_COARSE) <= stamp) {
+    const timespec pause{0, 500'000};
+    ::nanosleep(&pause, nullptr);
+  }
+  return stamp;
 }
 
 int ReadEntry(int dirfd, const char* name, EntryInfo& info, unsigned flags) {

@@ -24,6 +24,10 @@ enum class Stamp : uint8_t {
   kNone,        // neither a birth time nor a generation could be read
   kBirth,       // the birth time, in nanoseconds
   kGeneration,  // the inode generation
+  // Listed from its folder's entry alone, without reading the object: it was
+  // born no later than the stamp, in nanoseconds of the real-time clock. An
+  // object that reuses the inode number later is born after it (BornByNow).
+  kBornBy,
 };
 
 struct EntryId {
@@ -38,8 +42,14 @@ struct EntryId {
 inline constexpr int kIdentityChanged = ESTALE;
 
 // True when `found` is the object `listed`: device, inode number and, when
-// the listed identity holds one, the same kind of stamp with the same value.
+// the listed identity holds one, the same kind of stamp with the same value;
+// for kBornBy, a birth time no later than the stamp.
 bool SameEntry(const EntryId& listed, const EntryId& found);
+
+// A kBornBy stamp for a listing that starts now: every object that exists
+// now was born by it, and none created after this returns can be. Returns
+// once the clock that stamps new objects has passed it, within one tick.
+uint64_t BornByNow();
 
 // What one statx call tells of an object, with its identity.
 struct EntryInfo {

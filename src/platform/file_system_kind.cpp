@@ -63,11 +63,11 @@ FileSystemKind ClassifyFileSystem(uint64_t type) {
     case 0x794C7630ULL:
       return {"overlay", true};
     case 0x9123683EULL:
-      return {"btrfs", true};
+      return {"btrfs", true, true};
     case 0x2FC12FC1ULL:
       return {"zfs", true};
     case 0xF2F52010ULL:
-      return {"f2fs", true};
+      return {"f2fs", true, true};
     case 0x3434ULL:
       return {"nilfs2", true};
     case 0xCA451A4EULL:
@@ -83,15 +83,15 @@ FileSystemKind ClassifyFileSystem(uint64_t type) {
     case 0x65735546ULL:
       return {"fuse", true};
     case 0xEF53ULL:
-      return {"ext4/ext3/ext2", false};
+      return {"ext4/ext3/ext2", false, true};
     case 0x58465342ULL:
-      return {"xfs", false};
+      return {"xfs", false, true};
     case 0x4D44ULL:
       return {"vfat", false};
     case 0x2011BAB0ULL:
       return {"exfat", false};
     case 0x01021994ULL:
-      return {"tmpfs", false};
+      return {"tmpfs", false, true};
     case 0x3153464AULL:
       return {"jfs", false};
     case 0x7366746EULL:

@@ -19,6 +19,10 @@ namespace corvane {
 struct FileSystemKind {
   std::string name;      // "btrfs", "ext4/ext3/ext2", "nfs"...; "" when unknown
   bool keepsOldContent;  // an overwrite in place may leave the old blocks
+  // Its folders' entries give the inode numbers its files have, and it stamps
+  // birth times to the nanosecond: a listing may identify files by their
+  // entries alone (see Stamp::kBornBy). Only ext4, XFS, btrfs, f2fs, tmpfs.
+  bool entriesIdentify = false;
 };
 
 // The kind for a statfs f_type magic number: safe only for ext2/3/4, XFS,

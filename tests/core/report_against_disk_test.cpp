@@ -19,6 +19,7 @@
 #include <set>
 
 #include "platform/file_ops.h"
+#include "scan/core/tree_walk.h"
 #include "shred/core/shred_run.h"
 #include "support/run_host.h"
 #include "support/temp_dir.h"
@@ -171,7 +172,18 @@ Scenario Plant(const std::string& base, std::mt19937_64& rng) {
     const size_t to = pick(0, 1) ? at + 1 : static_cast<size_t>(upto(int64_t(s.rows.size())));
     s.rows.insert(s.rows.begin() + static_cast<std::ptrdiff_t>(to), s.rows[at]);
   }
-  for (size_t row : s.rows) s.files.push_back(IdentifyPath(s.planted[row].path).value());
+  // Each row as a picked file is listed, or as one of two Browse listings of
+  // the folder lists it (where the file system allows, by folder entry).
+  WalkOptions all;
+  all.masks = {"*"};
+  const TreeListing walks[] = {WalkTree(base + "/list", all), WalkTree(base + "/list", all)};
+  for (size_t row : s.rows) {
+    const int64_t how = upto(2);
+    std::optional<ListedEntry> entry;
+    for (const ListedEntry& e : how < 2 ? walks[how].files : std::deque<ListedEntry>{})
+      if (e.path == s.planted[row].path) entry = e;
+    s.files.push_back(entry ? *entry : IdentifyPath(s.planted[row].path).value());
+  }
   for (Planted& p : s.planted) {
     struct stat st {};
     ::stat(p.path.c_str(), &st);

@@ -10,6 +10,7 @@
 #include "platform/dir_cursor.h"
 #include "platform/dir_listing.h"
 #include "platform/dir_search.h"
+#include "platform/file_system_kind.h"
 #include "scan/core/add_backslash.h"
 
 namespace corvane {
@@ -45,6 +46,7 @@ class Walker {
   std::vector<Node> nodes_;
   std::vector<DirEntryAt> entries_;
   std::vector<bool> listed_;
+  uint64_t born_by_ = 0;
 };
 
 uint32_t Walker::AddNode(uint32_t parent, ListedEntry entry) {
@@ -70,6 +72,11 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
   }
   const std::string prefix = AddBackslash(folder.path, "/");
   listed_.assign(entries_.size(), false);
+  // Where the folder's own read shows birth times and its file system's
+  // entries give true inode numbers, a file needs no read of its own: any
+  // later check tells a reused inode number by its birth after born_by_.
+  const bool by_entry = cursor_.info().id.kind == Stamp::kBirth &&
+                        ClassifyFileSystem(StatfsType(cursor_.fd()).value_or(0)).entriesIdentify;
   for (const std::string& mask : options_.masks) {
     for (size_t i = 0; i < entries_.size(); ++i) {
       const DirEntryAt& e = entries_[i];
@@ -77,7 +84,11 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
       if (!MatchMask(mask, e.name)) continue;
       listed_[i] = true;
       EntryInfo info;
-      if (ReadEntry(cursor_.fd(), e.name.c_str(), info) != 0) continue;  // gone meanwhile
+      if (by_entry) {
+        info.id = {cursor_.info().id.dev, Stamp::kBornBy, e.ino, born_by_};
+      } else if (ReadEntry(cursor_.fd(), e.name.c_str(), info) != 0) {
+        continue;  // gone meanwhile
+      }
       out_.files.push_back({prefix + e.name, info.id, folder.anchor_length, folder.anchor_id});
     }
   }
@@ -90,6 +101,7 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
 }
 
 void Walker::Run(const std::string& folder) {
+  born_by_ = BornByNow();
   ListedEntry root;
   root.path = folder;
   root.anchor_length = ParentLength(folder);

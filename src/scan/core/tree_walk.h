@@ -2,7 +2,9 @@
 // Lists a chosen folder's tree for destruction, through held directory
 // descriptors: no symbolic link is followed below the chosen folder, no mount
 // point is entered, and every entry is listed with the identity it had when
-// it was read. Any depth, no limit on the length of a path.
+// it was read: its own read, or where the file system allows, its folder
+// entry and the walk's start (Stamp::kBornBy). Any depth, no limit on the
+// length of a path.
 //
 // Hidden entries (a name beginning with ".") and special files are left out;
 // a symbolic link whose name matches a mask is listed as a file, so that only

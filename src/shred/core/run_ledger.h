@@ -9,6 +9,8 @@
 // must not be mistaken for its own duplicate).
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/entry_id.h"
 
@@ -20,24 +22,38 @@ class RunLedger {
   void BeginRun() { ++run_; }
   // True when `id` was taken already in this run.
   bool TakenInRun(const EntryId& id) const;
-  // Notes that the run has taken `id`: it settles or destroys it.
-  void Take(const EntryId& id);
-  void MarkDestroyed(const EntryId& id) { marks_[id].destroyed = true; }
+  // Notes that the run has taken `id`: it settles or destroys it. `read`:
+  // the run read `id` from the object itself, rather than from a listing.
+  void Take(const EntryId& id, bool read);
+  // Notes that this run has come to an end with the object `id`; false when
+  // it had already, under another listing.
+  bool SettleOnce(const EntryId& id, bool read);
+  // `id` is the object as the run read it, never a listing's kBornBy.
+  void MarkDestroyed(const EntryId& id);
+  // True when Corvane destroyed the object listed as `id`.
   bool Destroyed(const EntryId& id) const;
   void Clear() { marks_.clear(); }
 
  private:
+  struct Mark {
+    EntryId id;
+    bool read = false;
+    uint32_t takenIn = 0;  // runs
+    uint32_t settledIn = 0;
+    bool destroyed = false;
+    uint64_t destroyedAt = 0;  // real-time nanoseconds
+  };
+  enum class Sought { kTaken, kSettled, kDestroyed };
+  const Mark* Find(const EntryId& id, Sought sought) const;
+  Mark& MarkOf(const EntryId& id, bool read);
   struct Hash {
-    size_t operator()(const EntryId& id) const {
-      return std::hash<uint64_t>{}(id.ino ^ (id.stamp * 0x9E3779B97F4A7C15ULL) ^
-                                   (uint64_t{id.dev} << 40));
+    size_t operator()(const std::pair<uint32_t, uint64_t>& key) const {
+      return std::hash<uint64_t>{}(key.second ^ (uint64_t{key.first} << 40));
     }
   };
-  struct Mark {
-    uint32_t run = 0;
-    bool destroyed = false;
-  };
-  std::unordered_map<EntryId, Mark, Hash> marks_;
+  // By device and inode number: a listing by folder entry is matched by the
+  // object's birth, which only the run reads.
+  std::unordered_map<std::pair<uint32_t, uint64_t>, std::vector<Mark>, Hash> marks_;
   uint32_t run_ = 0;
 };
 

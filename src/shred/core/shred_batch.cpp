@@ -1,7 +1,5 @@
 #include "shred/core/shred_batch.h"
 
-#include "platform/dir_cursor.h"
-
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/vfs.h>
@@ -11,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <limits>
+
+#include "platform/dir_cursor.h"
 
 namespace corvane {
 

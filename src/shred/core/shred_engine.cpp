@@ -47,6 +47,9 @@ bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
     Keep(file, ReasonOf(failure), failure);
     return false;
   }
+  // From here on the object as read: every later check compares with it.
+  file.id = st.id;
+  file.read = true;
   if (st.mount_root) {
     // A file mounted over the listed name: writes would reach the file behind
     // the mount, which was never listed.

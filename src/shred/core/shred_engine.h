@@ -44,7 +44,8 @@ struct ShredFile {
   std::string path;  // as listed, for the report
   int dirfd = -1;    // the open directory holding `name`; not owned
   std::string name;
-  EntryId id;
+  EntryId id;         // as listed, then as the run last read it
+  bool read = false;  // `id` comes from this run's own read
   int fd = -1;
   int64_t size = 0;  // when it was opened
   FileState state = FileState::kInProgress;

@@ -44,6 +44,7 @@ RunOutcome ShredRun::Destroy(const std::vector<ListedEntry>& files,
   last_pump_ = std::chrono::steady_clock::now();
   ledger_->BeginRun();
   duplicate_files_ = duplicate_folders_ = 0;
+  not_found_.clear();
   folders_.clear();
   for (const ListedEntry& folder : folders) folders_[folder.path] = folder.id;
   RunOutcome out;
@@ -128,7 +129,7 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   if (std::optional<SurvivalReason> reason = Reach(file, error)) {
     ShredEngine::Keep(added, *reason, error);
     batch_.AddSettled(std::move(added));
-    ledger_->Take(file.id);
+    ledger_->Take(file.id, false);
     return true;
   }
   added.name = cursor_.name();
@@ -136,7 +137,8 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   // and nothing is recorded of it until then.
   if (!batch_.Add(std::move(added), cursor_.fd(), cursor_.info().id, overwrite_ && passes_ > 0))
     return false;
-  ledger_->Take(file.id);
+  // As the open read it, when it was opened.
+  ledger_->Take(batch_.last().id, batch_.last().read);
   if (ShredFile& taken = batch_.last(); taken.fd >= 0)
     taken.risk_place = file_systems_.Place(taken.fd, taken.path);
   return true;
@@ -163,8 +165,7 @@ std::vector<std::pair<size_t, Survivor>> ShredRun::EndBatch(bool stopped) {
 std::optional<Survivor> ShredRun::Settle(const EntryId& id, std::optional<Survivor> survivor) {
   if (!survivor) {
     ledger_->MarkDestroyed(id);
-  } else if (survivor->reason == SurvivalReason::kNotFound && id != EntryId{} &&
-             ledger_->Destroyed(id)) {
+  } else if (survivor->reason == SurvivalReason::kNotFound && ledger_->Destroyed(id)) {
     return std::nullopt;
   }
   return survivor;
@@ -174,14 +175,21 @@ std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
   switch (file.state) {
     case FileState::kGone:
       if (file.duplicate) return std::nullopt;
+      if (!ledger_->SettleOnce(file.id, file.read)) break;
       if (file.risk_place) file_systems_.Count(*file.risk_place);
       return Settle(file.id, std::nullopt);
     case FileState::kKept:
+      if (!ledger_->SettleOnce(file.id, file.read)) break;
+      // The same name listed twice and gone is named once, whatever the
+      // listings knew of it.
+      if (file.reason == SurvivalReason::kNotFound && !not_found_.insert(file.path).second) break;
       return Settle(file.id, Survivor{file.path, file.reason, file.error});
     case FileState::kInProgress:
-      break;  // no pass at all (a count below one)
+      return Survivor{file.path, SurvivalReason::kOther, 0};  // no pass at all (a count below one)
   }
-  return Survivor{file.path, SurvivalReason::kOther, 0};
+  // Listed twice under identities only the run could tell were one object.
+  ++duplicate_files_;
+  return std::nullopt;
 }
 
 std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
@@ -189,7 +197,7 @@ std::optional<Survivor> ShredRun::RemoveFolder(const ListedEntry& folder) {
     ++duplicate_folders_;
     return std::nullopt;
   }
-  ledger_->Take(folder.id);
+  ledger_->Take(folder.id, false);
   return Settle(folder.id, RemoveFolderOnce(folder));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,7 @@ class ShredRun {
   RunLedger* ledger_;
   int64_t duplicate_files_ = 0;
   int64_t duplicate_folders_ = 0;
+  std::unordered_set<std::string> not_found_;  // files named "no longer there"
   // Where the files opened for overwriting lay, read through their descriptors.
   FileSystemTally file_systems_;
   RunHost* host_ = nullptr;  // while Destroy runs
