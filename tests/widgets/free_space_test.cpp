@@ -23,6 +23,7 @@ using testing::TempDir;
 
 TEST(FreeSpace, FromTheCommandLineThenRefusedOnceReadOnly) {
   TempDir t;
+  EXPECT_EQ(PlaceOf(t / "missing").refusal, "it does not exist");
   LoopMount m(t, "ext4");
   if (!m.mounted) GTEST_SKIP() << m.skip;
   // Named below another user's folder, who swaps the named one for a link to
