@@ -289,19 +289,6 @@ TEST_F(DeleteRun, OnlyListedEntriesAreTouchedAndSurvivorsAreReported) {
   ExpectIdle();
 }
 
-TEST_F(DeleteRun, ACountThatRoundsToZeroMakesNoPass) {
-  std::string a = AddFile("d/a", "untouched");
-  std::string empty = dir.Mkdir("empty");
-  form.List2->AddItem(dir / "d");
-  form.List2->AddItem(empty);
-  Run("0.4");
-  EXPECT_EQ(ReadFile(a), "untouched");
-  EXPECT_FALSE(EntryExists(empty));
-  EXPECT_EQ(modal.boxes.back().prompt,
-            "Some Files Could Not Be Deleted!\n1 of 1 files and 1 of 2 directories remain.\n" + a +
-                " (could not be deleted)\n" + dir / "d" + " (folder not empty)");
-}
-
 TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {
   form.List1->AddItem(dir / "already-gone");
   Run("100000");
