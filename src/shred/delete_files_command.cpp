@@ -57,11 +57,8 @@ class WindowHost : public RunHost {
 
 // `partly` are the files the stop left partly overwritten.
 void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  EndRunControls(form);
   CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
-  SetOtherButtonsEnabled(form, true);
-  ResetBar(form);
-  SetFieldsEnabled(form, true);
 }
 
 // Keeps the entries at `rows` that are still where they were listed, each
@@ -81,12 +78,9 @@ void KeepOnly(ListBox& list, const std::vector<int64_t>& rows,
 // the user chose to overwrite the free space of.
 std::vector<FillTarget> Completion(Form1& form, const RunOutcome& outcome) {
   const std::vector<FillTarget> fillable = FillTargetsFor(outcome.at_risk);
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  EndRunControls(form);
   const ClosingBox box = CompletionBox(outcome, fillable);
   const bool fill = CurrentModal().MessageBox(box.prompt, box.style, box.title) == kIdYes;
-  SetOtherButtonsEnabled(form, true);
-  SetFieldsEnabled(form, true);
-  ResetBar(form);
   // What was destroyed, or is no longer there, leaves the lists. The folder
   // list is never shown: it keeps survivors only beside files, so that no
   // invisible entry haunts a later run.

@@ -75,6 +75,7 @@ TEST(FreeSpace, AbortFromTheWindow) {
   w.modal.onPump = [&](int pump) {
     if (pump == 3) w.form.DeleteFiles->click();
   };
+  w.modal.onBox = [&](const testing::AskedBox&) { testing::ExpectRunControlsBack(w.form); };
   EXPECT_EQ(WipeFreeSpace(w.form, {PlaceOf(m.mnt).target}), WipeEnd::kNotDone);
   ASSERT_EQ(w.modal.boxes.size(), 1u);
   EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Free Space Overwrite Aborted!\n", 0), 0u);
