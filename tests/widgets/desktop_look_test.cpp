@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QImage>
+#include <QMessageBox>
 #include <algorithm>
 
 #include "scan/msg.h"
 #include "shell/form1.h"
+#include "shell/qt_modal.h"
 
 namespace corvane {
 namespace {
@@ -17,6 +19,19 @@ TEST(Desktop, TheIconHasRealPixels) {
   Form1 form;
   EXPECT_FALSE(QIcon(QStringLiteral(":/corvane/corvane.png")).availableSizes().isEmpty());
   EXPECT_FALSE(form.windowIcon().pixmap(16, 16).isNull());
+}
+
+TEST(Desktop, AMessageBoxIsWideEnoughForItsTitle) {
+  Form1 form;
+  form.show();
+  QMessageBox box(&form);
+  box.setWindowTitle(QStringLiteral("Corvane - Free Space Overwrite Aborted"));
+  box.setText(QStringLiteral("Done!"));
+  FitTitle(box);
+  box.show();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 100);
 }
 
 QString AccessibleText(QWidget* widget, QAccessible::Text what) {
