@@ -1,6 +1,8 @@
 #include "shell/list_box.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include "platform/paths.h"
 
@@ -130,6 +132,32 @@ bool ListBox::viewportEvent(QEvent* event) {
   // Mouse input must find every entry; a paint goes on with what it knows.
   if (event->type() != QEvent::Paint) model_->Publish();
   return QListView::viewportEvent(event);
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  // The view marks the focus on its current entry only: an empty list, or
+  // one without a current entry, gets a focus frame of its own. The style
+  // draws one only after a key moved the focus, so not at start, where the
+  // focus is given to the list: it is drawn as if a key had.
+  if (!hasFocus() || currentIndex().isValid()) return;
+  QPainter painter(viewport());
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.state |= QStyle::State_KeyboardFocusChange;
+  option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+  option.backgroundColor = palette().color(QPalette::Base);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void ListBox::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  viewport()->update();
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event) {
+  QListView::focusOutEvent(event);
+  viewport()->update();
 }
 
 }  // namespace corvane

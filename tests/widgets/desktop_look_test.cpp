@@ -6,6 +6,7 @@
 #include <QEnterEvent>
 #include <QImage>
 #include <QMessageBox>
+#include <QTest>
 #include <algorithm>
 
 #include "scan/msg.h"
@@ -32,6 +33,18 @@ TEST(Desktop, AMessageBoxIsWideEnoughForItsTitle) {
   QFont bold = QApplication::font();
   bold.setBold(true);
   EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 100);
+}
+
+// The focus shows on the file list at start, when it is empty.
+TEST(Desktop, TheFocusShowsOnTheEmptyList) {
+  Form1 form;
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_EQ(form.focusWidget(), form.List1);
+  const QImage focused = form.List1->grab().toImage();
+  form.AddFiles->setFocus();
+  EXPECT_NE(form.List1->grab().toImage(), focused);
 }
 
 QString AccessibleText(QWidget* widget, QAccessible::Text what) {
