@@ -1,5 +1,6 @@
 #include "shred/delete_files_command.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -159,8 +160,18 @@ void DeleteFilesClick(Form1& form) {
       case RunCheck::kAbort:
         AbortPath(form, outcome.partly);
         break;
-      case RunCheck::kStop:
-        break;  // the window is closing: leave without a word
+      case RunCheck::kStop: {
+        // The window is closing: no box, but the program's exit names what stayed.
+        std::vector<Survivor> kept = std::move(outcome.files);
+        kept.erase(std::remove_if(kept.begin(), kept.end(),
+                                  [](const Survivor& survivor) {
+                                    return survivor.reason == SurvivalReason::kNotFound;
+                                  }),
+                   kept.end());
+        kept.insert(kept.end(), outcome.partly.begin(), outcome.partly.end());
+        form.InterruptedRunKept = std::move(kept);
+        break;
+      }
     }
   }
   if (!toFill.empty()) WipeFreeSpace(form, toFill);

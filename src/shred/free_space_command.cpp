@@ -34,7 +34,11 @@ WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets) {
                          return !form.StopRequested && !form.Run.Aborting();
                        });
     const FillReport report = fill.Run();
-    if (form.StopRequested) return WipeEnd::kStopped;  // the window is closing: no word
+    if (form.StopRequested) {
+      // The window is closing: no box; the fill has taken its file away again.
+      form.InterruptedRunKept.emplace();
+      return WipeEnd::kStopped;
+    }
     const FillMessage message = FillReportMessage(target, report);
     if (report.end != FillEnd::kFull) outcome = WipeEnd::kNotDone;
     // The last report, or the one of an abort, ends the run as a Delete run ends.

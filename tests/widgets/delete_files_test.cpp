@@ -9,6 +9,7 @@
 #include "scan_test_support.h"
 #include "shell/close_on_signal.h"
 #include "shell/form1.h"
+#include "shred/core/run_report.h"
 #include "shred/core/shred_engine.h"
 #include "support/scripted_modal.h"
 #include "support/temp_dir.h"
@@ -210,6 +211,13 @@ TEST(DeleteRunClose, AsksUnlessASignalClosesAndAbortsTheRun) {
     EXPECT_EQ(abortedByClose, closed);
     EXPECT_EQ(EntryExists(a), closed);  // kept after its first pass
     EXPECT_EQ(EntryExists(b), closed);
+    // ...and named when the program exits.
+    EXPECT_EQ(form.InterruptedRunKept.has_value(), closed);
+    if (form.InterruptedRunKept) {
+      EXPECT_EQ(InterruptedRunReport(*form.InterruptedRunKept),
+                "corvane: the run was interrupted before its end; these files were kept:\n" + a +
+                    " (partly overwritten)\n" + b + " (partly overwritten)\n");
+    }
   }
 }
 
