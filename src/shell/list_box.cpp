@@ -74,7 +74,7 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
   setTextElideMode(Qt::ElideMiddle);
 }
 
-void ListBox::AddItem(std::string entry) {
+void ListBox::AddItem(std::string entry, bool chosen) {
   std::optional<ListedEntry> listed = IdentifyPath(entry);
   if (!listed) {
     // Unreadable now: listed without an identity, so no run will touch it.
@@ -82,6 +82,7 @@ void ListBox::AddItem(std::string entry) {
     listed->path = std::move(entry);
     listed->anchor_length = ParentLength(listed->path);
   }
+  listed->chosen = chosen;
   model_->Append(std::move(*listed));
 }
 

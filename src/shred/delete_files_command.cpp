@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system_kind.h"
 #include "platform/modal.h"
+#include "platform/paths.h"
 #include "shell/form1.h"
 #include "shred/core/free_space_place.h"
 #include "shred/core/free_space_report.h"
@@ -60,6 +63,29 @@ class WindowHost : public RunHost {
 void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
   EndRunControls(form);
   CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
+}
+
+// Names the folders chosen or handed over themselves, which the list does not
+// show: "The Folder /a Will Be Removed With Everything Listed In It.", or
+// for several up to three and how many more. Empty when there are none.
+std::string ChosenFoldersLine(const std::vector<ListedEntry>& folders) {
+  constexpr size_t kNamed = 3;
+  std::vector<const std::string*> chosen;
+  std::unordered_set<std::string_view> seen;  // a folder listed twice is named once
+  for (const ListedEntry& folder : folders) {
+    if (folder.chosen && seen.insert(folder.path).second) chosen.push_back(&folder.path);
+  }
+  if (chosen.empty()) return {};
+  const size_t named = std::min(chosen.size(), kNamed);
+  std::string list;
+  for (size_t i = 0; i < named; ++i) {
+    if (i > 0) list += i + 1 == named && named == chosen.size() ? " and " : ", ";
+    list += DisplayForm(*chosen[i]);
+  }
+  if (chosen.size() > named) list += " and " + std::to_string(chosen.size() - named) + " more";
+  return chosen.size() == 1
+             ? "The Folder " + list + " Will Be Removed With Everything Listed In It."
+             : "The Folders " + list + " Will Be Removed With Everything Listed In Them.";
 }
 
 // Keeps the entries at `rows` that are still where they were listed, each
@@ -133,6 +159,8 @@ void DeleteFilesClick(Form1& form) {
   int answer = kIdYes;
   if (!form.AutoMode) {
     std::string prompt = kDeleteQuestion;
+    if (std::string folders = ChosenFoldersLine(form.List2->Entries()); !folders.empty())
+      prompt += "\n" + folders;
     if (shreds > 1) {
       FileSystemTally listed;
       for (const ListedEntry& entry : form.List1->Entries()) listed.Note(entry.path);

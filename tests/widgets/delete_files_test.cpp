@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <csignal>
 
+#include "picking/handed_paths.h"
 #include "platform/file_ops.h"
 #include "scan_test_support.h"
 #include "shell/close_on_signal.h"
@@ -289,6 +290,47 @@ TEST_F(DeleteRun, OnlyListedEntriesAreTouchedAndSurvivorsAreReported) {
   ASSERT_EQ(form.List2->ListCount(), 1);
   EXPECT_EQ(form.List2->List(0), sub);
   ExpectIdle();
+}
+
+// Folders handed over or chosen are named before Yes, unlike those found
+// inside them; no list shows them.
+TEST_F(DeleteRun, TheConfirmationNamesTheFoldersHandedOrChosen) {
+  std::vector<std::string> folders;
+  for (const char* name : {"p1", "p2", "p3", "p4", "p5"}) folders.push_back(dir.Mkdir(name));
+  dir.Mkdir("p1/found");
+  const std::string file = dir.Write("p1/found/f", "kept");
+  const auto line = [&](const std::string& names, const char* them) {
+    return std::string(kConfirm) + "\nThe Folder" + names + " Will Be Removed With Everything " +
+           "Listed In " + them + ".";
+  };
+  struct Step {
+    std::vector<std::string> handed;
+    std::string prompt;
+  };
+  const Step steps[] = {
+      {{folders[0], file}, line(" " + folders[0], "It")},
+      {{folders[1], folders[0]}, line("s " + folders[0] + " and " + folders[1], "Them")},
+      {{folders[2]}, line("s " + folders[0] + ", " + folders[1] + " and " + folders[2], "Them")},
+      {{folders[3], folders[4]},
+       line("s " + folders[0] + ", " + folders[1] + ", " + folders[2] + " and 2 more", "Them")},
+  };
+  for (const Step& step : steps) {
+    modal.boxes.clear();
+    AddHandedPaths(form, step.handed);
+    modal.answers = {kIdNo};
+    form.DeleteFiles_Click();
+    EXPECT_EQ(Prompts(), std::vector<std::string>{step.prompt});
+  }
+  // The chooser's folder counts as well.
+  form.List1->Clear();
+  form.List2->Clear();
+  modal.boxes.clear();
+  modal.folders = {folders[4]};
+  form.BrowseFolder_Click();
+  modal.answers = {kIdNo};
+  form.DeleteFiles_Click();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{line(" " + folders[4], "It")});
+  EXPECT_EQ(ReadFile(file), "kept");
 }
 
 TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {
