@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+# The program alone: tests, benchmarks and fuzzers are not needed to start it.
+TARGETS=corvane scripts/build.sh
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: Corvane is a desktop program and needs a window system." >&2
   echo "Start it from a desktop session, or on a virtual display with:" >&2

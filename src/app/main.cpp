@@ -11,6 +11,7 @@
 #include "shell/qt_modal.h"
 #include "shell/startup.h"
 #include "shred/core/free_space_place.h"
+#include "shred/core/run_report.h"
 #include "shred/free_space_command.h"
 
 int main(int argc, char* argv[]) {
@@ -68,6 +69,12 @@ int main(int argc, char* argv[]) {
   }
   int rc = QApplication::exec();
   if (rc == 0) rc = wipeStatus;
+  // A run cut short by the close (a signal, or Yes to the question) is no
+  // success, and the kept files are named where a script can see them.
+  if (form->InterruptedRunKept) {
+    std::fputs(corvane::InterruptedRunReport(*form->InterruptedRunKept).c_str(), stderr);
+    if (rc == 0) rc = 1;
+  }
   form.reset();
   corvane::SetCurrentModal(nullptr);
   return rc;

@@ -88,6 +88,8 @@ struct ListedEntry {
   // nothing is ever followed.
   uint32_t anchor_length = 0;
   EntryId anchor_id;  // the anchor directory, its links followed
+  // A folder the user chose or handed over itself, not one found inside it.
+  bool chosen = false;
 };
 
 // Where the anchor of a path ends: the length of its directory part ("/a/b"

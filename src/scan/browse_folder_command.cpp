@@ -160,7 +160,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   form.BrowseDelete->setEnabled(false);
   SetAllCaptions(form.BrowseFolder, kAbortCaption);
   const int64_t folderRow = form.List2->ListCount();
-  form.List2->AddItem(folder);
+  form.List2->AddItem(folder, /*chosen=*/true);
   form.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
   WaitWindowOf(form).Show();
   CurrentModal().PumpEvents();

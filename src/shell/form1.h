@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "shell/browse_ff.h"
 #include "shell/caption_progress_bar.h"
@@ -13,6 +15,7 @@
 #include "shell/hover_button.h"
 #include "shell/list_box.h"
 #include "shred/core/run_ledger.h"
+#include "shred/core/survivor.h"
 
 namespace corvane {
 
@@ -48,6 +51,8 @@ class Form1 : public QWidget {
   bool AutoMode = false;
   // What the Delete runs destroyed since the lists were last emptied.
   RunLedger Destroyed;
+  // Set when the window closed during a run: the files that run kept.
+  std::optional<std::vector<Survivor>> InterruptedRunKept;
 
   // The long command under way, if any, and its latched Abort.
   RunState Run;

@@ -1,6 +1,8 @@
 #include "shell/list_box.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include "platform/paths.h"
 
@@ -72,7 +74,7 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
   setTextElideMode(Qt::ElideMiddle);
 }
 
-void ListBox::AddItem(std::string entry) {
+void ListBox::AddItem(std::string entry, bool chosen) {
   std::optional<ListedEntry> listed = IdentifyPath(entry);
   if (!listed) {
     // Unreadable now: listed without an identity, so no run will touch it.
@@ -80,6 +82,7 @@ void ListBox::AddItem(std::string entry) {
     listed->path = std::move(entry);
     listed->anchor_length = ParentLength(listed->path);
   }
+  listed->chosen = chosen;
   model_->Append(std::move(*listed));
 }
 
@@ -130,6 +133,32 @@ bool ListBox::viewportEvent(QEvent* event) {
   // Mouse input must find every entry; a paint goes on with what it knows.
   if (event->type() != QEvent::Paint) model_->Publish();
   return QListView::viewportEvent(event);
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  // The view marks the focus on its current entry only: an empty list, or
+  // one without a current entry, gets a focus frame of its own. The style
+  // draws one only after a key moved the focus, so not at start, where the
+  // focus is given to the list: it is drawn as if a key had.
+  if (!hasFocus() || currentIndex().isValid()) return;
+  QPainter painter(viewport());
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.state |= QStyle::State_KeyboardFocusChange;
+  option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+  option.backgroundColor = palette().color(QPalette::Base);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void ListBox::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  viewport()->update();
+}
+
+void ListBox::focusOutEvent(QFocusEvent* event) {
+  QListView::focusOutEvent(event);
+  viewport()->update();
 }
 
 }  // namespace corvane

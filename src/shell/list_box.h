@@ -43,8 +43,8 @@ class ListBox : public QListView {
   explicit ListBox(QWidget* parent = nullptr);
 
   // Appends a path the user named; its identity is read now, so that a later
-  // run acts only on this very entry.
-  void AddItem(std::string entry);
+  // run acts only on this very entry. `chosen` marks a folder chosen itself.
+  void AddItem(std::string entry, bool chosen = false);
   // Appends an entry whose identity the caller has read already.
   void AddEntry(ListedEntry entry);
   void Reserve(size_t more) { model_->Reserve(more); }
@@ -70,6 +70,9 @@ class ListBox : public QListView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   ListBoxModel* model_;

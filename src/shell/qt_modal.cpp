@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QWidget>
@@ -76,6 +77,19 @@ QString NameFilter(const std::string& description, const std::string& patterns) 
 }
 }  // namespace
 
+void FitTitle(QMessageBox& box) {
+  // Title bars use the desktop's font in bold, not the main window's small
+  // one, and their icon and buttons take room of their own: the toolkit's own
+  // allowance for the title is too narrow for that.
+  constexpr int kTitleBarExtras = 160;
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const int width = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 int QtModal::MessageBox(const std::string& prompt, int style, const std::string& title) {
   QMessageBox box(DialogParent());
   box.setWindowTitle(QString::fromStdString(title));
@@ -90,6 +104,7 @@ int QtModal::MessageBox(const std::string& prompt, int style, const std::string&
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  FitTitle(box);
   int answer = box.exec();
   if (!yesNo) return kIdOk;
   return answer == QMessageBox::Yes ? kIdYes : kIdNo;

@@ -4,7 +4,13 @@
 
 #include "platform/modal.h"
 
+class QMessageBox;
+
 namespace corvane {
+
+// Widens `box` so that a window manager's title bar shows its whole title
+// beside the bar's own buttons.
+void FitTitle(QMessageBox& box);
 
 class QtModal : public Modal {
  public:

@@ -1,10 +1,14 @@
 #include "shred/delete_files_command.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system_kind.h"
 #include "platform/modal.h"
+#include "platform/paths.h"
 #include "shell/form1.h"
 #include "shred/core/free_space_place.h"
 #include "shred/core/free_space_report.h"
@@ -57,11 +61,31 @@ class WindowHost : public RunHost {
 
 // `partly` are the files the stop left partly overwritten.
 void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  EndRunControls(form);
   CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
-  SetOtherButtonsEnabled(form, true);
-  ResetBar(form);
-  SetFieldsEnabled(form, true);
+}
+
+// Names the folders chosen or handed over themselves, which the list does not
+// show: "The Folder /a Will Be Removed With Everything Listed In It.", or
+// for several up to three and how many more. Empty when there are none.
+std::string ChosenFoldersLine(const std::vector<ListedEntry>& folders) {
+  constexpr size_t kNamed = 3;
+  std::vector<const std::string*> chosen;
+  std::unordered_set<std::string_view> seen;  // a folder listed twice is named once
+  for (const ListedEntry& folder : folders) {
+    if (folder.chosen && seen.insert(folder.path).second) chosen.push_back(&folder.path);
+  }
+  if (chosen.empty()) return {};
+  const size_t named = std::min(chosen.size(), kNamed);
+  std::string list;
+  for (size_t i = 0; i < named; ++i) {
+    if (i > 0) list += i + 1 == named && named == chosen.size() ? " and " : ", ";
+    list += DisplayForm(*chosen[i]);
+  }
+  if (chosen.size() > named) list += " and " + std::to_string(chosen.size() - named) + " more";
+  return chosen.size() == 1
+             ? "The Folder " + list + " Will Be Removed With Everything Listed In It."
+             : "The Folders " + list + " Will Be Removed With Everything Listed In Them.";
 }
 
 // Keeps the entries at `rows` that are still where they were listed, each
@@ -81,12 +105,9 @@ void KeepOnly(ListBox& list, const std::vector<int64_t>& rows,
 // the user chose to overwrite the free space of.
 std::vector<FillTarget> Completion(Form1& form, const RunOutcome& outcome) {
   const std::vector<FillTarget> fillable = FillTargetsFor(outcome.at_risk);
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  EndRunControls(form);
   const ClosingBox box = CompletionBox(outcome, fillable);
   const bool fill = CurrentModal().MessageBox(box.prompt, box.style, box.title) == kIdYes;
-  SetOtherButtonsEnabled(form, true);
-  SetFieldsEnabled(form, true);
-  ResetBar(form);
   // What was destroyed, or is no longer there, leaves the lists. The folder
   // list is never shown: it keeps survivors only beside files, so that no
   // invisible entry haunts a later run.
@@ -138,6 +159,8 @@ void DeleteFilesClick(Form1& form) {
   int answer = kIdYes;
   if (!form.AutoMode) {
     std::string prompt = kDeleteQuestion;
+    if (std::string folders = ChosenFoldersLine(form.List2->Entries()); !folders.empty())
+      prompt += "\n" + folders;
     if (shreds > 1) {
       FileSystemTally listed;
       for (const ListedEntry& entry : form.List1->Entries()) listed.Note(entry.path);
@@ -165,8 +188,18 @@ void DeleteFilesClick(Form1& form) {
       case RunCheck::kAbort:
         AbortPath(form, outcome.partly);
         break;
-      case RunCheck::kStop:
-        break;  // the window is closing: leave without a word
+      case RunCheck::kStop: {
+        // The window is closing: no box, but the program's exit names what stayed.
+        std::vector<Survivor> kept = std::move(outcome.files);
+        kept.erase(std::remove_if(kept.begin(), kept.end(),
+                                  [](const Survivor& survivor) {
+                                    return survivor.reason == SurvivalReason::kNotFound;
+                                  }),
+                   kept.end());
+        kept.insert(kept.end(), outcome.partly.begin(), outcome.partly.end());
+        form.InterruptedRunKept = std::move(kept);
+        break;
+      }
     }
   }
   if (!toFill.empty()) WipeFreeSpace(form, toFill);

@@ -11,18 +11,8 @@
 
 namespace corvane {
 
-namespace {
-
-void EndControls(Form1& form) {
-  form.DeleteFiles->setAllCaptions(kDeleteCaption);
-  SetOtherButtonsEnabled(form, true);
-  SetFieldsEnabled(form, true);
-  ResetBar(form);
-}
-
-}  // namespace
-
 WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets) {
+  if (targets.empty()) return WipeEnd::kDone;
   if (form.StopRequested || !form.Run.Start(Command::kFreeSpaceWipe)) return WipeEnd::kNotDone;
   RunScope scope(form.Run, Command::kFreeSpaceWipe);
   SetFieldsEnabled(form, false);
@@ -30,7 +20,8 @@ WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets) {
   form.DeleteFiles->setAllCaptions(kAbortCaption);
 
   WipeEnd outcome = WipeEnd::kDone;
-  for (const FillTarget& target : targets) {
+  for (size_t i = 0; i < targets.size(); ++i) {
+    const FillTarget& target = targets[i];
     form.ProgressBar1->setValue(0);
     form.ProgressBar1->setCaptionText(QStringLiteral("Overwriting Free Space - "));
     // Only root may trim.
@@ -43,13 +34,19 @@ WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets) {
                          return !form.StopRequested && !form.Run.Aborting();
                        });
     const FillReport report = fill.Run();
-    if (form.StopRequested) return WipeEnd::kStopped;  // the window is closing: no word
+    if (form.StopRequested) {
+      // The window is closing: no box; the fill has taken its file away again.
+      form.InterruptedRunKept.emplace();
+      return WipeEnd::kStopped;
+    }
     const FillMessage message = FillReportMessage(target, report);
-    CurrentModal().MessageBox(message.prompt, message.style, message.title);
     if (report.end != FillEnd::kFull) outcome = WipeEnd::kNotDone;
-    if (report.end == FillEnd::kAborted) break;
+    // The last report, or the one of an abort, ends the run as a Delete run ends.
+    const bool last = report.end == FillEnd::kAborted || i + 1 == targets.size();
+    if (last) EndRunControls(form);
+    CurrentModal().MessageBox(message.prompt, message.style, message.title);
+    if (last) break;
   }
-  EndControls(form);
   return outcome;
 }
 

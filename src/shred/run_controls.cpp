@@ -21,4 +21,11 @@ void ResetBar(Form1& form) {
   form.ProgressBar1->setCaptionText(QString());
 }
 
+void EndRunControls(Form1& form) {
+  form.DeleteFiles->setAllCaptions(kDeleteCaption);
+  SetOtherButtonsEnabled(form, true);
+  SetFieldsEnabled(form, true);
+  ResetBar(form);
+}
+
 }  // namespace corvane

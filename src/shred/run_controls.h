@@ -13,5 +13,8 @@ inline const QString kDeleteCaption = QStringLiteral("&Delete Files");
 void SetFieldsEnabled(Form1& form, bool enabled);
 void SetOtherButtonsEnabled(Form1& form, bool enabled);
 void ResetBar(Form1& form);
+// How every run under the Delete button ends, before its closing box: the
+// button reads "&Delete Files" again, everything is enabled, the bar is empty.
+void EndRunControls(Form1& form);
 
 }  // namespace corvane

@@ -13,7 +13,7 @@ constexpr double kLargestUnquestioned = 99999;
 }  // namespace
 
 // Runs on every change of the count, its own changes included: each of them
-// re-enters here once. "20" and any five-character number not above 99999
+// re-enters here once. "20" and any five-character number from 1 to 99999
 // pass without a box, so the nesting ends after at most three levels.
 void ShredsAmountChange(Form1& form) {
   const QString text = form.ShredsAmount->text();
@@ -24,6 +24,13 @@ void ShredsAmountChange(Form1& form) {
     return;
   }
   const std::optional<double> value = ParseShredCount(text.toStdString());
+  // A count that rounds to zero or less would run without touching a file.
+  if (value && PassCount(*value) == 0) {
+    CurrentModal().MessageBox("This count makes no pass! Enter a number that rounds to 1 or more.",
+                              kMbStop, "Corvane - Error");
+    form.ShredsAmount->setText(QStringLiteral("20"));
+    return;
+  }
   // A count too large for a double ("1e999") reads as nothing: it is large.
   const bool large = !value || !(*value <= kLargestUnquestioned);
   if (text.size() > 5 || large) {

@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <csignal>
 
+#include "picking/handed_paths.h"
 #include "platform/file_ops.h"
+#include "scan_test_support.h"
 #include "shell/close_on_signal.h"
 #include "shell/form1.h"
+#include "shred/core/run_report.h"
 #include "shred/core/shred_engine.h"
 #include "support/scripted_modal.h"
 #include "support/temp_dir.h"
@@ -40,14 +43,7 @@ class DeleteRun : public ::testing::Test {
   }
   std::vector<std::string> Prompts() const { return modal.Prompts(); }
   void ExpectIdle() {
-    EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
-    EXPECT_EQ(form.DeleteFiles->hovercaption(), "&Delete Files");
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{form.AddFiles, form.BrowseFolder, form.BrowseDelete,
-                                         form.ShredsAmount, form.FileSpecific, form.List1})
-      EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_EQ(form.ProgressBar1->value(), 0);
-    EXPECT_EQ(form.ProgressBar1->shownText(), "");
+    testing::ExpectRunControlsBack(form);
     EXPECT_FALSE(form.CommandRunning());
   }
 
@@ -70,9 +66,7 @@ TEST_F(DeleteRun, ThreePassesOverwriteThenDelete) {
     EXPECT_FALSE(form.AddFiles->isEnabled());
   };
   modal.onBox = [&](const AskedBox& box) {
-    if (box.prompt == kDone) {
-      EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
-    }
+    if (box.prompt == kDone) testing::ExpectRunControlsBack(form);
   };
   Run("3");
   ASSERT_EQ(seen.size(), 3u);
@@ -134,7 +128,9 @@ TEST_F(DeleteRun, AbortInTheFilePhaseKeepsThePartlyOverwrittenFiles) {
     EXPECT_TRUE(form.BrowseDelete->isEnabled());
     EXPECT_TRUE(form.Run.Aborting());
   };
-  modal.onBox = [&](const AskedBox&) { EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files"); };
+  modal.onBox = [&](const AskedBox& box) {
+    if (box.prompt != kConfirm) testing::ExpectRunControlsBack(form);
+  };
   Run("3");
   EXPECT_EQ(modal.pumps, 1);
   ASSERT_EQ(Prompts().size(), 2u);
@@ -216,6 +212,13 @@ TEST(DeleteRunClose, AsksUnlessASignalClosesAndAbortsTheRun) {
     EXPECT_EQ(abortedByClose, closed);
     EXPECT_EQ(EntryExists(a), closed);  // kept after its first pass
     EXPECT_EQ(EntryExists(b), closed);
+    // ...and named when the program exits.
+    EXPECT_EQ(form.InterruptedRunKept.has_value(), closed);
+    if (form.InterruptedRunKept) {
+      EXPECT_EQ(InterruptedRunReport(*form.InterruptedRunKept),
+                "corvane: the run was interrupted before its end; these files were kept:\n" + a +
+                    " (partly overwritten)\n" + b + " (partly overwritten)\n");
+    }
   }
 }
 
@@ -289,17 +292,45 @@ TEST_F(DeleteRun, OnlyListedEntriesAreTouchedAndSurvivorsAreReported) {
   ExpectIdle();
 }
 
-TEST_F(DeleteRun, ACountThatRoundsToZeroMakesNoPass) {
-  std::string a = AddFile("d/a", "untouched");
-  std::string empty = dir.Mkdir("empty");
-  form.List2->AddItem(dir / "d");
-  form.List2->AddItem(empty);
-  Run("0.4");
-  EXPECT_EQ(ReadFile(a), "untouched");
-  EXPECT_FALSE(EntryExists(empty));
-  EXPECT_EQ(modal.boxes.back().prompt,
-            "Some Files Could Not Be Deleted!\n1 of 1 files and 1 of 2 directories remain.\n" + a +
-                " (could not be deleted)\n" + dir / "d" + " (folder not empty)");
+// Folders handed over or chosen are named before Yes, unlike those found
+// inside them; no list shows them.
+TEST_F(DeleteRun, TheConfirmationNamesTheFoldersHandedOrChosen) {
+  std::vector<std::string> folders;
+  for (const char* name : {"p1", "p2", "p3", "p4", "p5"}) folders.push_back(dir.Mkdir(name));
+  dir.Mkdir("p1/found");
+  const std::string file = dir.Write("p1/found/f", "kept");
+  const auto line = [&](const std::string& names, const char* them) {
+    return std::string(kConfirm) + "\nThe Folder" + names + " Will Be Removed With Everything " +
+           "Listed In " + them + ".";
+  };
+  struct Step {
+    std::vector<std::string> handed;
+    std::string prompt;
+  };
+  const Step steps[] = {
+      {{folders[0], file}, line(" " + folders[0], "It")},
+      {{folders[1], folders[0]}, line("s " + folders[0] + " and " + folders[1], "Them")},
+      {{folders[2]}, line("s " + folders[0] + ", " + folders[1] + " and " + folders[2], "Them")},
+      {{folders[3], folders[4]},
+       line("s " + folders[0] + ", " + folders[1] + ", " + folders[2] + " and 2 more", "Them")},
+  };
+  for (const Step& step : steps) {
+    modal.boxes.clear();
+    AddHandedPaths(form, step.handed);
+    modal.answers = {kIdNo};
+    form.DeleteFiles_Click();
+    EXPECT_EQ(Prompts(), std::vector<std::string>{step.prompt});
+  }
+  // The chooser's folder counts as well.
+  form.List1->Clear();
+  form.List2->Clear();
+  modal.boxes.clear();
+  modal.folders = {folders[4]};
+  form.BrowseFolder_Click();
+  modal.answers = {kIdNo};
+  form.DeleteFiles_Click();
+  EXPECT_EQ(Prompts(), std::vector<std::string>{line(" " + folders[4], "It")});
+  EXPECT_EQ(ReadFile(file), "kept");
 }
 
 TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {

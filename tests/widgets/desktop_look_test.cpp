@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QImage>
+#include <QMessageBox>
+#include <QTest>
 #include <algorithm>
 
 #include "scan/msg.h"
 #include "shell/form1.h"
+#include "shell/qt_modal.h"
 
 namespace corvane {
 namespace {
@@ -17,6 +20,31 @@ TEST(Desktop, TheIconHasRealPixels) {
   Form1 form;
   EXPECT_FALSE(QIcon(QStringLiteral(":/corvane/corvane.png")).availableSizes().isEmpty());
   EXPECT_FALSE(form.windowIcon().pixmap(16, 16).isNull());
+}
+
+TEST(Desktop, AMessageBoxIsWideEnoughForItsTitle) {
+  Form1 form;
+  form.show();
+  QMessageBox box(&form);
+  box.setWindowTitle(QStringLiteral("Corvane - Free Space Overwrite Aborted"));
+  box.setText(QStringLiteral("Done!"));
+  FitTitle(box);
+  box.show();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 100);
+}
+
+// The focus shows on the file list at start, when it is empty.
+TEST(Desktop, TheFocusShowsOnTheEmptyList) {
+  Form1 form;
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_EQ(form.focusWidget(), form.List1);
+  const QImage focused = form.List1->grab().toImage();
+  form.AddFiles->setFocus();
+  EXPECT_NE(form.List1->grab().toImage(), focused);
 }
 
 QString AccessibleText(QWidget* widget, QAccessible::Text what) {

@@ -23,6 +23,7 @@ using testing::TempDir;
 
 TEST(FreeSpace, FromTheCommandLineThenRefusedOnceReadOnly) {
   TempDir t;
+  EXPECT_EQ(PlaceOf(t / "missing").refusal, "it does not exist");
   LoopMount m(t, "ext4");
   if (!m.mounted) GTEST_SKIP() << m.skip;
   // Named below another user's folder, who swaps the named one for a link to
@@ -74,6 +75,7 @@ TEST(FreeSpace, AbortFromTheWindow) {
   w.modal.onPump = [&](int pump) {
     if (pump == 3) w.form.DeleteFiles->click();
   };
+  w.modal.onBox = [&](const testing::AskedBox&) { testing::ExpectRunControlsBack(w.form); };
   EXPECT_EQ(WipeFreeSpace(w.form, {PlaceOf(m.mnt).target}), WipeEnd::kNotDone);
   ASSERT_EQ(w.modal.boxes.size(), 1u);
   EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Free Space Overwrite Aborted!\n", 0), 0u);

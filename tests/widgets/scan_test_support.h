@@ -2,6 +2,7 @@
 // Shared by the folder scan tests: a shown main window driven by a scripted
 // modal handler that lets Qt deliver events in every pump.
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QCoreApplication>
@@ -24,6 +25,20 @@ struct ScanWindow {
   }
   std::vector<std::string> Entries(const ListBox* list) const { return EntriesOf(*list); }
 };
+
+// The window as every run under the Delete button leaves it, from its closing
+// box on.
+inline void ExpectRunControlsBack(const Form1& form) {
+  EXPECT_EQ(form.DeleteFiles->caption(), "&Delete Files");
+  EXPECT_EQ(form.DeleteFiles->hovercaption(), "&Delete Files");
+  for (QWidget* w :
+       {static_cast<QWidget*>(form.AddFiles), static_cast<QWidget*>(form.BrowseFolder),
+        static_cast<QWidget*>(form.BrowseDelete), static_cast<QWidget*>(form.ShredsAmount),
+        static_cast<QWidget*>(form.FileSpecific), static_cast<QWidget*>(form.List1)})
+    EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+  EXPECT_EQ(form.ProgressBar1->value(), 0);
+  EXPECT_EQ(form.ProgressBar1->shownText(), "");
+}
 
 // The visible subdirectories of `dir`, in the file system's own order.
 inline std::vector<std::string> Subdirectories(const std::string& dir) {

@@ -10,6 +10,7 @@ namespace {
 
 const char kRefused[] = "You must enter a numeric number for this field!";
 const char kSure[] = "Are you sure about this? It's gonna take a very long time!";
+const char kNoPass[] = "This count makes no pass! Enter a number that rounds to 1 or more.";
 
 TEST(ShredsAmountGuard, KeepsTheCountANonZeroNumber) {
   struct Case {
@@ -28,15 +29,17 @@ TEST(ShredsAmountGuard, KeepsTheCountANonZeroNumber) {
       {"abcdefgh", {}, "20", {kRefused}},  // refused, never questioned
       {"1,5", {}, "20", {kRefused}},
       {"12345", {}, "12345", {}},
-      {"-5", {}, "-5", {}},
+      {"-5", {}, "20", {kNoPass}},
+      {"0.4", {}, "20", {kNoPass}},
+      {"0.5", {}, "20", {kNoPass}},  // halves go to the even neighbour
+      {"0.6", {}, "0.6", {}},
       {"2.5", {}, "2.5", {}},
       {"1e3", {}, "1e3", {}},
       {" 7 ", {}, " 7 ", {}},
       {"123456", {kIdNo}, "12345", {kSure}},
       {"1.2345", {kIdNo}, "1.234", {kSure}},
       {"123456", {kIdYes}, "123456", {kSure}},
-      {"0.0000001", {kIdNo}, "20", {kSure, kRefused}},
-      {"-123456", {kIdNo}, "-1234", {kSure}},
+      {"0.0000001", {}, "20", {kNoPass}},  // refused, never questioned
       {"1e-0000", {kIdNo}, "1e-00", {kSure}},
       {"   12345", {kIdNo}, "   12", {kSure}},  // blanks count as characters
       {"12345a", {}, "20", {kRefused}},
@@ -61,7 +64,7 @@ TEST(ShredsAmountGuard, KeepsTheCountANonZeroNumber) {
     EXPECT_EQ(form.ShredsAmount->text().toStdString(), c.result) << c.typed;
     EXPECT_EQ(prompts, expected) << c.typed;
     for (const auto& box : modal.boxes) {
-      if (box.prompt == kRefused) {
+      if (box.prompt == kRefused || box.prompt == kNoPass) {
         EXPECT_EQ(box.style, 16);
         EXPECT_EQ(box.title, "Corvane - Error");
       } else {

@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "platform/entry_id.h"
@@ -108,6 +109,8 @@ FillPlace PlaceOf(const std::string& folder) {
   if (!opening.foreignLink.empty()) {
     place.refusal = "it lies behind the symbolic link " + DisplayForm(opening.foreignLink) +
                     ", which belongs to another user";
+  } else if (opening.error == ENOENT) {
+    place.refusal = "it does not exist";
   } else if (opening.fd < 0) {
     place.refusal = "it is not a folder";
   } else {

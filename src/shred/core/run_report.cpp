@@ -57,6 +57,14 @@ std::string AbortedMessage(const std::vector<Survivor>& partly) {
   return text + Named({&partly});
 }
 
+std::string InterruptedRunReport(const std::vector<Survivor>& kept) {
+  std::string text = "corvane: the run was interrupted before its end";
+  text += kept.empty() ? ".\n" : "; these files were kept:\n";
+  for (const Survivor& survivor : kept)
+    text += survivor.path + " (" + DescribeReason(survivor) + ")\n";
+  return text;
+}
+
 namespace {
 // How many destroyed files lay where, and why that matters.
 std::string WhereContentMaySurvive(const std::vector<ContentAtRisk>& atRisk) {

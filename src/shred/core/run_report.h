@@ -25,6 +25,11 @@ std::string SurvivorsMessage(int64_t filesListed, int64_t directoriesListed,
 // "path (partly overwritten)".
 std::string AbortedMessage(const std::vector<Survivor>& partly);
 
+// For standard error when the window closed during a run: that the run was
+// interrupted, then each file it kept (partly overwritten, or left for a
+// reason) as "path (reason)", one a line, the path's bytes as they are.
+std::string InterruptedRunReport(const std::vector<Survivor>& kept);
+
 // "Files Deleted, But Their Content May Survive!", a line naming how many
 // files lay on which file system and mount point, and why that matters.
 std::string ContentMaySurviveMessage(const std::vector<ContentAtRisk>& atRisk);
