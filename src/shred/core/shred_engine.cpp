@@ -122,12 +122,6 @@ bool ShredEngine::Drain(ShredFile& file) {
   return true;
 }
 
-void ShredEngine::Sync(ShredFile& file) {
-  if (file.state != FileState::kInProgress || file.fd < 0) return;
-  if (int error = io_->SyncFile(file.fd); error != 0)
-    Keep(file, SurvivalReason::kNotOverwritten, error);
-}
-
 void ShredEngine::Finish(ShredFile& file) {
   if (file.state != FileState::kInProgress) return;
   if (file.fd >= 0) {

@@ -78,8 +78,6 @@ class ShredEngine {
   // Overwrites the open file once, without waiting for the device. False
   // when `stop` ended the pass with the file partly overwritten.
   bool Write(ShredFile& file);
-  // Waits for the file's data to reach the device; keeps it on a failure.
-  void Sync(ShredFile& file);
   // After the last pass: truncates the file and removes its name.
   void Finish(ShredFile& file);
   // Lets the window breathe; true when the caller must stop.
