@@ -16,7 +16,8 @@
 // A file is kept, with its reason, when it is read-only, is no longer the
 // listed object, is a mount point of its own (a bind-mounted file), has other
 // hard links (its content would live on under them), could not be
-// overwritten, or keeps growing while it is overwritten.
+// overwritten, keeps growing while it is overwritten, or lies in an
+// overlay's lower layer (no write through the overlay reaches it).
 #include <cstdint>
 #include <deque>
 #include <functional>
