@@ -146,6 +146,7 @@ bool ShredBatch::MakeDurable() {
 }
 
 bool ShredBatch::WaitFor(std::vector<ShredFile*>& open) {
+  if (open.empty()) return true;
   std::stable_sort(open.begin(), open.end(),
                    [](const ShredFile* a, const ShredFile* b) { return a->id.dev < b->id.dev; });
   // The worker gets copies: the files themselves stay with the run.
