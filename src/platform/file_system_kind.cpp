@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstddef>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +18,8 @@
 namespace corvane {
 
 namespace {
+
+constexpr uint64_t kOverlayMagic = 0x794C7630ULL;
 
 StatfsAnswer& InstalledAnswer() {
   static StatfsAnswer answer;
@@ -60,7 +64,7 @@ std::optional<std::string> MountLine(const std::string& mountinfo, uint64_t moun
 
 FileSystemKind ClassifyFileSystem(uint64_t type) {
   switch (type) {
-    case 0x794C7630ULL:
+    case kOverlayMagic:
       return {"overlay", true};
     case 0x9123683EULL:
       return {"btrfs", true, true};
@@ -114,6 +118,32 @@ std::optional<uint64_t> StatfsType(int fd) {
   struct statfs info {};
   if (::fstatfs(fd, &info) != 0) return std::nullopt;
   return static_cast<uint64_t>(info.f_type);
+}
+
+OverlayLayer OverlayLayerOf(int dirfd, const char* name) {
+  struct statfs fs {};
+  if (::fstatfs(dirfd, &fs) != 0 || static_cast<uint64_t>(fs.f_type) != kOverlayMagic)
+    return OverlayLayer::kNone;
+  // The overlay's handle for a file names the real file it stands for, upper
+  // or lower, and says which. Its layout is the one the overlay itself keeps
+  // on disk in its origin and index records, so it does not drift.
+  constexpr int kHandleFid = 0x200;  // AT_HANDLE_FID: an identifying handle, Linux 6.5
+  constexpr int kFileIdV0 = 0xfb, kFileIdV1 = 0xf8;  // without, and after, 3 bytes of padding
+  constexpr unsigned char kMagic = 0xfb, kUpperFlag = 1 << 2;
+  alignas(file_handle) unsigned char buffer[sizeof(file_handle) + MAX_HANDLE_SZ];
+  auto* handle = reinterpret_cast<file_handle*>(buffer);
+  handle->handle_bytes = MAX_HANDLE_SZ;
+  int mount = 0;
+  if (::name_to_handle_at(dirfd, name, handle, &mount, kHandleFid) != 0 &&
+      (errno != EINVAL || ::name_to_handle_at(dirfd, name, handle, &mount, 0) != 0))
+    return OverlayLayer::kUnknown;
+  // version, magic, length, flags...
+  const unsigned char* fb =
+      buffer + offsetof(file_handle, f_handle) + (handle->handle_type == kFileIdV1 ? 3 : 0);
+  if ((handle->handle_type != kFileIdV0 && handle->handle_type != kFileIdV1) ||
+      handle->handle_bytes < 7 || fb[1] != kMagic)
+    return OverlayLayer::kUnknown;
+  return (fb[3] & kUpperFlag) != 0 ? OverlayLayer::kUpper : OverlayLayer::kLower;
 }
 
 std::string MountInfoText() {

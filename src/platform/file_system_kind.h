@@ -35,6 +35,20 @@ using StatfsAnswer = std::function<std::optional<uint64_t>(int fd)>;
 void SetStatfsAnswer(StatfsAnswer answer);
 std::optional<uint64_t> StatfsType(int fd);
 
+// Where a file seen through an overlay lies. A write-open of a lower layer's
+// file first copies it up: what would be overwritten is that new copy, while
+// the lower layer's copy stays untouched.
+enum class OverlayLayer {
+  kNone,     // not on an overlay
+  kUpper,    // made in the upper layer: nothing of it lies below
+  kLower,    // from a lower layer, copied up or not
+  kUnknown,  // on an overlay that cannot say
+};
+
+// The layer of the entry `name` in the directory `dirfd`, read without
+// opening it, so that nothing is copied up.
+OverlayLayer OverlayLayerOf(int dirfd, const char* name);
+
 // This process's /proc/self/mountinfo, or "" when it cannot be read.
 std::string MountInfoText();
 

@@ -3,6 +3,7 @@
 // says why.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "shred/core/run_report.h"
 #include "shred/core/shred_run.h"
 #include "support/destroy_listing.h"
+#include "support/run_host.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -108,6 +110,45 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
   ASSERT_EQ(out.folders.size(), 1u);
   EXPECT_EQ(out.folders[0].reason, SurvivalReason::kNotFound);
   EXPECT_TRUE(EntryExists(t / "empty"));
+}
+
+// An overlay's lower-layer file is never opened for writing (that would copy
+// it up) and stays, as it was; a file made in the upper layer goes. Over a
+// lower layer that gives the overlay no file handles (ramfs), the open that
+// copied the file up tells it.
+TEST(RunAccounting, AnOverlaysLowerLayerFileStaysAsItWas) {
+  struct Unmount {
+    std::string at;
+    ~Unmount() {
+      if (!at.empty()) ::umount2(at.c_str(), MNT_DETACH);
+    }
+  };
+  for (const std::string lower_type : {"", "ramfs"}) {
+    TempDir t;
+    const std::string lower = t.Mkdir("lower"), upper = t.Mkdir("upper"), mnt = t.Mkdir("mnt");
+    Unmount lower_mount{lower_type.empty() ||
+                                ::mount("t", lower.c_str(), lower_type.c_str(), 0, nullptr) != 0
+                            ? ""
+                            : lower};
+    if (!lower_type.empty() && lower_mount.at.empty()) continue;
+    TempDir::WriteAt(lower, "old", "lower secret");
+    const std::string options =
+        "lowerdir=" + lower + ",upperdir=" + upper + ",workdir=" + t.Mkdir("work");
+    if (::mount("overlay", mnt.c_str(), "overlay", 0, options.c_str()) != 0)
+      GTEST_SKIP() << "no overlay mount here";
+    Unmount overlay{mnt};
+    const std::string made = TempDir::WriteAt(mnt, "new", "upper secret");
+    ShredRun run(3, true);
+    const RunOutcome out =
+        testing::Destroy(run, {*IdentifyPath(mnt + "/old"), *IdentifyPath(made)});
+    ASSERT_EQ(out.files.size(), 1u) << lower_type;
+    EXPECT_EQ(DescribeReason(out.files[0]), "the lower layer's copy is untouched") << lower_type;
+    EXPECT_EQ(ReadFile(mnt + "/old"), "lower secret") << lower_type;
+    EXPECT_FALSE(EntryExists(made)) << lower_type;
+    if (lower_type.empty()) {
+      EXPECT_FALSE(EntryExists(upper + "/old")) << "copied up";
+    }
+  }
 }
 
 // A folder the user may not open stays listed, so that its removal is tried.

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <map>
 #include <set>
 #include <thread>
@@ -225,6 +227,46 @@ TEST(ShredBatch, AbortStopsALongPassAtTheNextChunk) {
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left[0].second.reason, SurvivalReason::kPartlyOverwritten);
   EXPECT_EQ(ReadFile(big).size(), size_t(3 * ShredEngine::kInFlight));
+}
+
+// A device that takes its time over a wait (a co-user floods it): the window
+// keeps pumping meanwhile, and an Abort heard then keeps the files partly
+// overwritten, for their pass never counted as on the device.
+TEST(ShredBatch, TheWindowLivesThroughAWaitAndAnAbortDuringItKeepsTheFiles) {
+  TempDir dir;
+  const std::vector<std::string> paths = Files(dir, 2);
+  const std::thread::id window = std::this_thread::get_id();
+  std::atomic<bool> waiting{false};
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  bool abort = false, let_go = false;
+  int pumps = 0;
+  auto end_wait = [&] {
+    if (!std::exchange(let_go, true)) release.set_value();
+  };
+  Batch batch(1, [&] {
+    if (abort) end_wait();  // the wait ends once the run heard the Abort
+    return abort;
+  });
+  batch.run.pump_every = {};
+  batch.host.on_pump = [&] {
+    if (!waiting) return;
+    if (++pumps == 2) abort = true;
+    if (pumps == 5) end_wait();  // the run never asked
+  };
+  batch.io.on_wait = [&](const std::string&) {
+    if (std::this_thread::get_id() == window) {
+      ADD_FAILURE() << "the window itself waits for the device";
+      return;
+    }
+    waiting = true;
+    released.wait();
+  };
+  auto left = batch.Destroy(paths, 1);
+  ASSERT_EQ(left.size(), 2u);
+  for (const std::string& p : paths) EXPECT_TRUE(EntryExists(p)) << p;
+  for (const auto& [position, survivor] : left)
+    EXPECT_EQ(survivor.reason, SurvivalReason::kPartlyOverwritten) << position;
 }
 
 }  // namespace

@@ -69,11 +69,13 @@ TEST(ShredCount, ParsesRoundsAndBoundsTheCount) {
 // `after_pass` looks at the file between passes.
 std::optional<Survivor> Shred(const std::string& path, int64_t passes, bool overwrite,
                               const std::function<void(int64_t)>& after_pass = {},
-                              const std::function<void()>& between_chunks = {}) {
+                              const std::function<void()>& between_chunks = {},
+                              ShredIo* io = nullptr) {
   std::optional<ListedEntry> listed = IdentifyPath(path);
   ListedEntry entry = listed.value_or(ListedEntry{path, {}, ParentLength(path), {}});
   ShredRun run(passes, overwrite);
   run.pump_every = {};
+  if (io != nullptr) run.engine().set_io(io);
   testing::TestHost host;
   host.on_pump = between_chunks;
   host.on_pass = after_pass;
@@ -86,7 +88,15 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
   std::string path = dir.Write("victim", secret);
   struct stat before {};
   ::stat(path.c_str(), &before);
-  int chunk_breaks = 0;
+  // A slow wait pumps too: only a pump after new writes counts.
+  struct : ShredIo {
+    int writes = 0;
+    ssize_t Write(int fd, const void* data, size_t size, off_t offset) override {
+      ++writes;
+      return ShredIo::Write(fd, data, size, offset);
+    }
+  } io;
+  int chunk_breaks = 0, writes_seen = 0;
   std::string previous = secret;
   auto after_pass = [&](int64_t pass) {
     if (pass == 3) return;
@@ -99,7 +109,9 @@ TEST(ShredEngine, EveryPassOverwritesInPlaceAndOnlyTheLastDeletes) {
     EXPECT_EQ(after.st_ino, before.st_ino) << "written in place, not replaced";
     previous = now;
   };
-  EXPECT_FALSE(Shred(path, 3, true, after_pass, [&] { ++chunk_breaks; }));
+  EXPECT_FALSE(Shred(
+      path, 3, true, after_pass,
+      [&] { chunk_breaks += std::exchange(writes_seen, io.writes) != io.writes; }, &io));
   EXPECT_EQ(chunk_breaks, 3 * 4);  // four chunks: three breaks per pass, and the pump after it
   EXPECT_FALSE(EntryExists(path));
 }

@@ -55,15 +55,17 @@ class DeleteRun : public ::testing::Test {
 TEST_F(DeleteRun, ThreePassesOverwriteThenDelete) {
   std::string path = AddFile("a", std::string(10000, 'S'));
   std::vector<std::string> seen;
-  std::vector<int64_t> values;
+  std::vector<int64_t> values{0};
   modal.onPump = [&](int) {
-    seen.push_back(EntryExists(path) ? ReadFile(path) : "<gone>");
-    values.push_back(form.ProgressBar1->value());
     EXPECT_EQ(form.ProgressBar1->max(), 3);
     EXPECT_EQ(form.ProgressBar1->captionText(), "Deleting Files - ");
     EXPECT_EQ(form.DeleteFiles->caption(), "&Abort");
     EXPECT_FALSE(form.List1->isEnabled());
     EXPECT_FALSE(form.AddFiles->isEnabled());
+    // A slow wait for the device pumps too; only the ends of passes count.
+    if (form.ProgressBar1->value() == values.back()) return;
+    seen.push_back(EntryExists(path) ? ReadFile(path) : "<gone>");
+    values.push_back(form.ProgressBar1->value());
   };
   modal.onBox = [&](const AskedBox& box) {
     if (box.prompt == kDone) testing::ExpectRunControlsBack(form);
@@ -76,7 +78,7 @@ TEST_F(DeleteRun, ThreePassesOverwriteThenDelete) {
   }
   EXPECT_NE(seen[0], seen[1]);
   EXPECT_EQ(seen[2], "<gone>");
-  EXPECT_EQ(values, (std::vector<int64_t>{1, 2, 3}));
+  EXPECT_EQ(values, (std::vector<int64_t>{0, 1, 2, 3}));
   EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm, kDone}));
   EXPECT_EQ(modal.boxes[0].style, kMbYesNo);
   EXPECT_EQ(modal.boxes[0].title, "Corvane - Delete Confirmation");
@@ -120,8 +122,14 @@ TEST_F(DeleteRun, AbortInTheFilePhaseKeepsThePartlyOverwrittenFiles) {
   std::string a = AddFile("a", "first");
   std::string b = AddFile("b", "second");
   form.List2->AddItem(dir.path());
+  int64_t at_click = 0;
   modal.onPump = [&](int n) {
-    if (n != 1) return;
+    // The click may land during a slow wait for the device: no pass follows.
+    if (n != 1) {
+      EXPECT_EQ(form.ProgressBar1->value(), at_click);
+      return;
+    }
+    at_click = form.ProgressBar1->value();
     form.DeleteFiles->click();  // the button now reads "&Abort"
     EXPECT_EQ(form.DeleteFiles->caption(), "Aborting...");
     EXPECT_TRUE(form.AddFiles->isEnabled());
@@ -132,7 +140,6 @@ TEST_F(DeleteRun, AbortInTheFilePhaseKeepsThePartlyOverwrittenFiles) {
     if (box.prompt != kConfirm) testing::ExpectRunControlsBack(form);
   };
   Run("3");
-  EXPECT_EQ(modal.pumps, 1);
   ASSERT_EQ(Prompts().size(), 2u);
   EXPECT_EQ(modal.boxes[1].prompt, std::string(kAborted) +
                                        "\n2 files were partly overwritten and kept:\n" + a +
@@ -343,15 +350,19 @@ TEST_F(DeleteRun, CountsBeyondSixteenBitsAreHonoured) {
 TEST_F(DeleteRun, AStartRequestWhileAnAbortedRunFinishesIsIgnored) {
   std::string big = AddFile("big", std::string(2 * ShredEngine::kChunkSize, 'S'));
   std::string other = AddFile("other", "other");
+  int64_t at_click = 0;
   modal.onPump = [&](int n) {
-    if (n != 1) return;
+    if (n != 1) {
+      EXPECT_EQ(form.ProgressBar1->value(), at_click);  // no pass after it
+      return;
+    }
+    at_click = form.ProgressBar1->value();
     form.DeleteFiles->click();  // abort
     form.DeleteFiles->click();  // the button reads "Aborting..."
   };
   Run("3");
   ASSERT_EQ(Prompts().size(), 2u);
   EXPECT_EQ(Prompts()[1].rfind(kAborted, 0), 0u);
-  EXPECT_EQ(modal.pumps, 1);
   EXPECT_TRUE(EntryExists(big));
   EXPECT_TRUE(EntryExists(other));
 }

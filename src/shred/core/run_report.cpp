@@ -73,7 +73,7 @@ std::string WhereContentMaySurvive(const std::vector<ContentAtRisk>& atRisk) {
     if (!where.empty()) where += "; ";
     where += std::to_string(place.files) + (place.files == 1 ? " file" : " files") + " on " +
              place.fileSystem + " at " + DisplayForm(place.mountPoint);
-    if (place.fileSystem == "overlay") where += " (the lower layer's copy is untouched)";
+    if (place.fileSystem == "overlay") where += std::string(" (") + kLowerLayerUntouched + ")";
   }
   return where +
          ".\nCopy-on-write, log-structured and network file systems write changes to new "

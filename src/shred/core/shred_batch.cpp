@@ -8,7 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
+#include <stop_token>
+#include <system_error>
+#include <thread>
+
+#include "platform/dir_cursor.h"
 
 #include "platform/dir_cursor.h"
 
@@ -29,6 +36,30 @@ bool SyncsWholeFileSystem(int fd) {
       return true;
     default:
       return false;
+  }
+}
+
+// How often the run looks up from a wait the device takes its time over.
+constexpr std::chrono::milliseconds kBreath{10};
+
+// Files of one file system that a single call of its own sync brings to the
+// device, or that are synced one at a time: [begin, end) of the wait's files.
+struct SyncGroup {
+  size_t begin, end;
+  bool whole;
+};
+
+// The wait itself, off the run's thread: only calls the device and notes each
+// file's error. A stop leaves the files not begun yet.
+void SyncGroups(ShredIo& io, const std::vector<int>& fds, const std::vector<SyncGroup>& groups,
+                std::vector<int>& errors, const std::stop_token& stop) {
+  for (const SyncGroup& group : groups) {
+    if (stop.stop_requested()) return;
+    if (group.whole && io.SyncFileSystem(fds[group.begin]) == 0) continue;
+    // One file at a time: where a file system's own sync is not enough, or
+    // to learn which file its failure was about.
+    for (size_t i = group.begin; i < group.end && !stop.stop_requested(); ++i)
+      errors[i] = io.SyncFile(fds[i]);
   }
 }
 }  // namespace
@@ -117,22 +148,56 @@ bool ShredBatch::MakeDurable() {
 }
 
 bool ShredBatch::WaitFor(std::vector<ShredFile*>& open) {
+  if (open.empty()) return true;
   std::stable_sort(open.begin(), open.end(),
                    [](const ShredFile* a, const ShredFile* b) { return a->id.dev < b->id.dev; });
+  // The worker gets copies: the files themselves stay with the run.
+  std::vector<int> fds;
+  std::vector<SyncGroup> groups;
   for (size_t i = 0; i < open.size();) {
     size_t end = i;
     while (end < open.size() && open[end]->id.dev == open[i]->id.dev) ++end;
-    if (end - i > 1 && SyncsWholeFileSystem(open[i]->fd) &&
-        engine_.io().SyncFileSystem(open[i]->fd) == 0) {
-      i = end;
-      continue;
+    groups.push_back({i, end, end - i > 1 && SyncsWholeFileSystem(open[i]->fd)});
+    for (; i < end; ++i) fds.push_back(open[i]->fd);
+  }
+  std::vector<int> errors(open.size(), 0);
+
+  // A device flooded by someone else's writes can take seconds over one
+  // wait, so the wait runs on a thread of its own while this one keeps the
+  // window alive and hears an Abort at once. Only this thread decides.
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  auto wait = [&](const std::stop_token& stop) {
+    SyncGroups(engine_.io(), fds, groups, errors, stop);
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    finished.notify_one();
+  };
+  std::jthread worker;
+  try {
+    worker = std::jthread(wait);
+  } catch (const std::system_error&) {
+    wait(std::stop_token{});  // no thread to be had: wait here
+  }
+  bool stopped = false;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, kBreath, [&] { return done; })) {
+      lock.unlock();
+      // The device's wait cannot be cut short, but the files after it are
+      // not begun, and the pass counts as not made durable.
+      if (engine_.Breathe() && !stopped) {
+        stopped = true;
+        worker.request_stop();
+      }
+      lock.lock();
     }
-    // One file at a time: where a file system's own sync is not enough, or
-    // to learn which file its failure was about.
-    for (; i < end; ++i) {
-      if (i > 0 && engine_.Breathe()) return false;
-      engine_.Sync(*open[i]);
-    }
+  }
+  if (worker.joinable()) worker.join();
+  if (stopped) return false;
+  for (size_t i = 0; i < open.size(); ++i) {
+    if (errors[i] != 0) ShredEngine::Keep(*open[i], SurvivalReason::kNotOverwritten, errors[i]);
   }
   return true;
 }

@@ -62,7 +62,8 @@ class ShredBatch {
   void Clear();
 
  private:
-  // One wait for the pass just written; false when told to stop.
+  // One wait for the pass just written, on a thread of its own while the
+  // window breathes; false when told to stop meanwhile.
   bool MakeDurable();
   bool WaitFor(std::vector<ShredFile*>& open);
 

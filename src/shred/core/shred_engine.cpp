@@ -9,6 +9,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/file_system_kind.h"
+
 namespace corvane {
 
 namespace {
@@ -72,6 +74,14 @@ bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
   EntryInfo st;
   if (!NameStillLeadsToIt(file, st) || !S_ISREG(st.mode)) return true;
   if (st.size > static_cast<uint64_t>(max_size)) return false;
+  // A write-open would copy a lower layer's file up and overwrite only that
+  // copy; the file is left as it is.
+  const OverlayLayer layer = OverlayLayerOf(file.dirfd, file.name.c_str());
+  if (layer == OverlayLayer::kLower) {
+    Keep(file, SurvivalReason::kLowerLayer);
+    return true;
+  }
+  const EntryId before = st.id;
   Hook(ShredStep::kOpenChecked);
   // Never blocks, never follows a link, never becomes a terminal.
   file.fd = ::openat(file.dirfd, file.name.c_str(),
@@ -83,7 +93,15 @@ bool ShredEngine::Open(ShredFile& file, int64_t max_size) {
   }
   // The check that counts is the one on the open descriptor: it cannot be
   // redirected any more.
-  if (CheckEntry(file.fd, "", file.id, st) != 0 || !S_ISREG(st.mode)) {
+  const int failure = CheckEntry(file.fd, "", file.id, st);
+  // Where the overlay could not say, the open itself may have copied the
+  // file up: the same inode, born anew in the upper layer.
+  if (layer == OverlayLayer::kUnknown && st.id.dev == before.dev && st.id.ino == before.ino &&
+      (st.id.kind != before.kind || st.id.stamp != before.stamp)) {
+    Keep(file, SurvivalReason::kLowerLayer);
+    return true;
+  }
+  if (failure != 0 || !S_ISREG(st.mode)) {
     Keep(file, SurvivalReason::kNotFound);
     return true;
   }
@@ -123,12 +141,6 @@ bool ShredEngine::Drain(ShredFile& file) {
     in_flight_.pop_front();
   }
   return true;
-}
-
-void ShredEngine::Sync(ShredFile& file) {
-  if (file.state != FileState::kInProgress || file.fd < 0) return;
-  if (int error = io_->SyncFile(file.fd); error != 0)
-    Keep(file, SurvivalReason::kNotOverwritten, error);
 }
 
 void ShredEngine::Finish(ShredFile& file) {

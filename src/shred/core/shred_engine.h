@@ -16,7 +16,8 @@
 // A file is kept, with its reason, when it is read-only, is no longer the
 // listed object, is a mount point of its own (a bind-mounted file), has other
 // hard links (its content would live on under them), could not be
-// overwritten, or keeps growing while it is overwritten.
+// overwritten, keeps growing while it is overwritten, or lies in an
+// overlay's lower layer (no write through the overlay reaches it).
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -79,8 +80,6 @@ class ShredEngine {
   // Overwrites the open file once, without waiting for the device. False
   // when `stop` ended the pass with the file partly overwritten.
   bool Write(ShredFile& file);
-  // Waits for the file's data to reach the device; keeps it on a failure.
-  void Sync(ShredFile& file);
   // After the last pass: truncates the file and removes its name.
   void Finish(ShredFile& file);
   // Lets the window breathe; true when the caller must stop.

@@ -31,6 +31,8 @@ std::string DescribeReason(const Survivor& survivor) {
       return "immutable";
     case SurvivalReason::kAppendOnly:
       return "append-only";
+    case SurvivalReason::kLowerLayer:
+      return kLowerLayerUntouched;
     case SurvivalReason::kOther:
       break;
   }

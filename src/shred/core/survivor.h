@@ -18,8 +18,12 @@ enum class SurvivalReason {
   kNotFound,           // no longer at its place: moved, renamed, replaced or deleted
   kImmutable,          // the immutable inode flag is set
   kAppendOnly,         // the append-only inode flag is set
+  kLowerLayer,         // in an overlay's lower layer, which no write reaches
   kOther,              // any other failure; see `error`
 };
+
+// What stays of a file from an overlay's lower layer, however it is deleted.
+inline constexpr const char* kLowerLayerUntouched = "the lower layer's copy is untouched";
 
 struct Survivor {
   std::string path;
