@@ -133,13 +133,14 @@ int main(int argc, char** argv) {
               static_cast<long long>(listed), static_cast<long long>(modal.pumps));
   PrintRatio("Walk alone / find -type f", walkTime, findTime, "<= 1.0");
   PrintRatio("Browse command / walk alone", browseTime, walkTime, "<= 1.5");
-  std::printf("%-58s %8ld MiB resident at most  (target < 400 MiB for 1,000,000 files)\n",
+  std::printf("%-58s %8ld MiB resident at most  (target < 300 MiB for 1,000,000 files)\n",
               "Browse command, whole process", peak);
 
   Shell("cp -a " + Quote(tree) + " " + Quote(copy));
   double rmTime = Seconds([&] { Shell("rm -rf " + Quote(copy)); });
   double deleteTime = BrowseAndDelete(modal, tree);
-  PrintRatio("Browse & Delete, count 1 / rm -rf", deleteTime, rmTime, "<= 1.0");
+  PrintRatio("Browse & Delete, count 1 / rm -rf", deleteTime, rmTime,
+             "<= 1.2 on a disk, 1.3 on tmpfs");
 
   std::filesystem::remove_all(work);
   SetCurrentModal(nullptr);
