@@ -140,12 +140,18 @@ TEST(EntryIdentity, ABindMountedFileIsKept) {
   std::string named = t.Write("named", "listed");
   if (::mount(behind.c_str(), named.c_str(), nullptr, MS_BIND, nullptr) != 0)
     GTEST_SKIP() << "no mounts here";
-  const ListedEntry listed = IdentifyPath(named).value();
-  std::optional<Survivor> survivor = Shred(listed, 3);
+  WalkOptions all;
+  all.masks = {"named"};
+  // Picked, or listed by its folder entry (the file under the mount).
+  for (const ListedEntry& listed :
+       {IdentifyPath(named).value(), WalkTree(t.path(), all).files.at(0)}) {
+    std::optional<Survivor> survivor = Shred(listed, 3);
+    ASSERT_TRUE(survivor);
+    EXPECT_EQ(survivor->reason, SurvivalReason::kOtherFileSystem);
+  }
   ::umount2(named.c_str(), MNT_DETACH);
-  ASSERT_TRUE(survivor);
-  EXPECT_EQ(survivor->reason, SurvivalReason::kOtherFileSystem);
   EXPECT_EQ(ReadFile(behind), "the file behind the mount");
+  EXPECT_EQ(ReadFile(named), "listed");
 }
 
 }  // namespace

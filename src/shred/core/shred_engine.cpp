@@ -46,7 +46,13 @@ void ShredEngine::Keep(ShredFile& file, SurvivalReason reason, int error) {
 
 bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
   if (int failure = CheckEntry(file.dirfd, file.name.c_str(), file.id, st); failure != 0) {
-    Keep(file, ReasonOf(failure), failure);
+    // A listing by folder entry knows the file under a mount, not the
+    // mounted one its name now leads to.
+    if (failure == kIdentityChanged && st.mount_root) {
+      Keep(file, SurvivalReason::kOtherFileSystem);
+    } else {
+      Keep(file, ReasonOf(failure), failure);
+    }
     return false;
   }
   // From here on the object as read: every later check compares with it.
