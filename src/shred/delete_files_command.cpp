@@ -60,7 +60,7 @@ class WindowHost : public RunHost {
 };
 
 // `partly` are the files the stop left partly overwritten.
-void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
+void EndAbortedRun(Form1& form, const std::vector<Survivor>& partly) {
   EndRunControls(form);
   CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
 }
@@ -185,7 +185,7 @@ void DeleteFilesClick(Form1& form) {
         toFill = Completion(form, outcome);
         break;
       case RunCheck::kAbort:
-        AbortPath(form, outcome.partly);
+        EndAbortedRun(form, outcome.partly);
         break;
       case RunCheck::kStop: {
         // The window is closing: no box, but the program's exit names what stayed.
