@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/trusted_folder.h"
 
 namespace corvane {
@@ -23,13 +24,11 @@ ProfileRenameHook g_renameHook = nullptr;
 ProfileReadHook g_readHook = nullptr;
 ProfileSyncCall g_sync = &::fsync;
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
+// Blanks, and the '\r' that a CRLF file leaves at the end of each line.
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  auto blank = [](char c) { return IsBlank(c) || c == '\r'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
 }
 
