@@ -123,12 +123,16 @@ std::optional<std::string> LocalPathOfUri(const std::string& uri) {
   return path;
 }
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
   std::string buffer(4096, '\0');
   ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return ".";
-  buffer.resize(static_cast<size_t>(n));
-  return ParentFolder(buffer);
+  buffer.resize(n > 0 && static_cast<size_t>(n) < buffer.size() ? static_cast<size_t>(n) : 0);
+  return buffer;
+}
+
+std::string ExecutableDirectory() {
+  const std::string exe = ExecutablePath();
+  return exe.empty() ? "." : ParentFolder(exe);
 }
 
 std::string ParentFolder(const std::string& path) {
