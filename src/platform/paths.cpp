@@ -9,34 +9,19 @@
 #include <vector>
 
 #include "platform/entry_id.h"
+#include "platform/text.h"
 
 namespace corvane {
 
 namespace {
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when invalid.
-size_t Utf8SequenceLength(const std::string& s, size_t i) {
+// Length of the valid UTF-8 sequence starting at s[i], or 0 when invalid: an
+// overlong form, a surrogate or a code point past U+10FFFF is invalid too.
+size_t ValidUtf8Length(const std::string& s, size_t i) {
+  const size_t len = Utf8SequenceLength(s, i);
+  if (len <= 1) return len;
   auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = byte(i);
-  if (c < 0x80) return 1;
-  size_t len;
-  uint32_t cp;
-  if ((c & 0xE0) == 0xC0) {
-    len = 2;
-    cp = c & 0x1F;
-  } else if ((c & 0xF0) == 0xE0) {
-    len = 3;
-    cp = c & 0x0F;
-  } else if ((c & 0xF8) == 0xF0) {
-    len = 4;
-    cp = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
+  uint32_t cp = byte(i) & (0x7Fu >> len);  // the lead's payload bits
+  for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
   static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
   if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return len;
@@ -52,7 +37,7 @@ std::string DisplayForm(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
-    size_t len = Utf8SequenceLength(bytes, i);
+    size_t len = ValidUtf8Length(bytes, i);
     if (len == 0) {
       out += "\xEF\xBF\xBD";
       ++i;
@@ -123,12 +108,16 @@ std::optional<std::string> LocalPathOfUri(const std::string& uri) {
   return path;
 }
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
   std::string buffer(4096, '\0');
   ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return ".";
-  buffer.resize(static_cast<size_t>(n));
-  return ParentFolder(buffer);
+  buffer.resize(n > 0 && static_cast<size_t>(n) < buffer.size() ? static_cast<size_t>(n) : 0);
+  return buffer;
+}
+
+std::string ExecutableDirectory() {
+  const std::string exe = ExecutablePath();
+  return exe.empty() ? "." : ParentFolder(exe);
 }
 
 std::string ParentFolder(const std::string& path) {

@@ -25,7 +25,9 @@ std::string ParentFolder(const std::string& path);
 // byte for byte; nothing for another scheme, another host or a malformed one.
 std::optional<std::string> LocalPathOfUri(const std::string& uri);
 
-// The directory that holds the running executable, as the system reports it.
+// The running executable, as the system reports it; empty when it cannot tell.
+std::string ExecutablePath();
+// The directory that holds it; "." when unknown.
 std::string ExecutableDirectory();
 
 }  // namespace corvane

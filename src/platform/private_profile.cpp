@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/trusted_folder.h"
 
 namespace corvane {
@@ -23,13 +25,11 @@ ProfileRenameHook g_renameHook = nullptr;
 ProfileReadHook g_readHook = nullptr;
 ProfileSyncCall g_sync = &::fsync;
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r';
-}
-
+// Blanks, and the '\r' that a CRLF file leaves at the end of each line.
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  auto blank = [](char c) { return IsBlank(c) || c == '\r'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -387,15 +387,7 @@ bool ReplaceFile(const Folder& folder, const std::string& content, const struct 
 // that starts none. Counting and cutting both go by this, so they agree even
 // on text that is not UTF-8.
 size_t CharLength(std::string_view text, size_t pos) {
-  const unsigned char lead = static_cast<unsigned char>(text[pos]);
-  const size_t length = (lead & 0xE0) == 0xC0   ? 2
-                        : (lead & 0xF0) == 0xE0 ? 3
-                        : (lead & 0xF8) == 0xF0 ? 4
-                                                : 1;
-  if (length > text.size() - pos) return 1;
-  for (size_t i = 1; i < length; ++i)
-    if ((static_cast<unsigned char>(text[pos + i]) & 0xC0) != 0x80) return 1;
-  return length;
+  return std::max<size_t>(1, Utf8SequenceLength(text, pos));
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ void EndScan(Form1& form) {
   form.BrowseDelete->setEnabled(true);
 }
 
-BrowseOutcome AbortPath(Form1& form) {
+BrowseOutcome EndAbortedScan(Form1& form) {
   EndScan(form);
   CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
@@ -169,7 +169,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   form.ProgressBar1->setMax(1);
   TreeListing listing;
   Phase phase = ListDirectories(form, folder, listing);
-  if (phase == Phase::Abort) return AbortPath(form);
+  if (phase == Phase::Abort) return EndAbortedScan(form);
   if (phase == Phase::Refused) {
     // The folder changed after it passed the gate: nothing of it is listed,
     // and the user learns why, as if the gate had refused it.
@@ -186,7 +186,7 @@ BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   // An Abort, once clicked, always ends the scan on its abort path, even when
   // no test after a pump saw it.
   if (phase == Phase::Done && form.Run.Aborting()) phase = Phase::Abort;
-  if (phase == Phase::Abort) return AbortPath(form);
+  if (phase == Phase::Abort) return EndAbortedScan(form);
 
   EndScan(form);
   form.ProgressBar1->setValue(form.ProgressBar1->max());

@@ -1,7 +1,6 @@
 #include "shell/qt_modal.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -9,6 +8,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "platform/home_folder.h"
 #include "platform/paths.h"
 #include "platform/vector_state.h"
 
@@ -118,8 +118,9 @@ std::optional<std::string> QtModal::ChooseFolder(const FolderRequest& request) {
   // A picked link is returned as the link, so that it can be refused.
   dialog.setOption(QFileDialog::DontResolveSymlinks, true);
   // Always the home folder, with nothing chosen: never the working folder or
-  // wherever the last dialog was.
-  dialog.setDirectory(QDir::home());
+  // wherever the last dialog was; the root when no home is known.
+  const std::string home = HomeFolder();
+  dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(home.empty() ? "/" : home)));
   dialog.setLabelText(QFileDialog::FileName, QString::fromStdString(request.prompt));
   dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Choose"));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -60,7 +60,7 @@ class WindowHost : public RunHost {
 };
 
 // `partly` are the files the stop left partly overwritten.
-void AbortPath(Form1& form, const std::vector<Survivor>& partly) {
+void EndAbortedRun(Form1& form, const std::vector<Survivor>& partly) {
   EndRunControls(form);
   CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
 }
@@ -125,16 +125,14 @@ std::vector<FillTarget> Completion(Form1& form, const RunOutcome& outcome) {
   return fill ? fillable : std::vector<FillTarget>{};
 }
 
-// The run proper, after the confirmation.
-RunOutcome Run(Form1& form) {
+// The run proper, after the confirmation, with the count read at the click.
+RunOutcome Run(Form1& form, double shreds) {
   SetFieldsEnabled(form, false);
   SetOtherButtonsEnabled(form, false);
   form.DeleteFiles->setAllCaptions(kAbortCaption);
   form.ProgressBar1->setValue(0);
   form.ProgressBar1->setCaptionText(QStringLiteral("Deleting Files - "));
 
-  // The field is disabled for the whole run, so one reading holds throughout.
-  const double shreds = ParseShredCount(form.ShredsAmount->text().toStdString()).value_or(0.0);
   if (auto maximum = ProgressMaximum(shreds, form.List1->ListCount())) {
     form.ProgressBar1->setMax(*maximum);
   }
@@ -154,10 +152,11 @@ void DeleteFilesClick(Form1& form) {
   }
   if (form.Run.Running() || form.StopRequested) return;
 
-  // Where the files lie decides what the confirmation warns of.
+  // Read once: the box is modal and the run disables the field.
   const double shreds = ParseShredCount(form.ShredsAmount->text().toStdString()).value_or(0.0);
   int answer = kIdYes;
   if (!form.AutoMode) {
+    // Where the files lie decides what the confirmation warns of.
     std::string prompt = kDeleteQuestion;
     if (std::string folders = ChosenFoldersLine(form.List2->Entries()); !folders.empty())
       prompt += "\n" + folders;
@@ -178,7 +177,7 @@ void DeleteFilesClick(Form1& form) {
   std::vector<FillTarget> toFill;
   {
     RunScope scope(form.Run, Command::kDeleteRun);
-    RunOutcome outcome = Run(form);
+    RunOutcome outcome = Run(form, shreds);
     // An Abort, once clicked, always ends the run on its abort path.
     if (outcome.end == RunCheck::kGoOn && form.Run.Aborting()) outcome.end = RunCheck::kAbort;
     switch (outcome.end) {
@@ -186,7 +185,7 @@ void DeleteFilesClick(Form1& form) {
         toFill = Completion(form, outcome);
         break;
       case RunCheck::kAbort:
-        AbortPath(form, outcome.partly);
+        EndAbortedRun(form, outcome.partly);
         break;
       case RunCheck::kStop: {
         // The window is closing: no box, but the program's exit names what stayed.

@@ -1,8 +1,8 @@
 #include "picking/core/dialog_error.h"
 
-#include <unistd.h>
-
 #include <utility>
+
+#include "platform/paths.h"
 
 namespace corvane {
 
@@ -31,9 +31,7 @@ DialogError::DialogError(int32_t number)
     : DialogError(number, DescriptionOf(number), DialogErrorSource()) {}
 
 std::string DialogErrorSource() {
-  std::string exe(4096, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-  exe.resize(n > 0 && static_cast<size_t>(n) < exe.size() ? static_cast<size_t>(n) : 0);
+  const std::string exe = ExecutablePath();
   std::string name = exe.substr(exe.rfind('/') + 1);  // npos + 1 == 0
   // A leading dot starts a hidden name, not an extension.
   size_t dot = name.rfind('.');

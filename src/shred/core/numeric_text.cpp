@@ -1,13 +1,12 @@
 #include "shred/core/numeric_text.h"
 
+#include "platform/text.h"
+
 namespace corvane {
 
 namespace {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
 }
 }  // namespace
 

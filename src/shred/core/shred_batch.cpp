@@ -17,8 +17,6 @@
 
 #include "platform/dir_cursor.h"
 
-#include "platform/dir_cursor.h"
-
 namespace corvane {
 
 namespace {
@@ -63,10 +61,6 @@ void SyncGroups(ShredIo& io, const std::vector<int>& fds, const std::vector<Sync
   }
 }
 }  // namespace
-
-size_t BatchLimits::DescriptorBudget() {
-  return corvane::DescriptorBudget(2 * kMaxFiles);
-}
 
 ShredBatch::ShredBatch(ShredEngine& engine, const BatchLimits& limits)
     : engine_(engine), limits_(limits), byte_bound_(limits.min_bytes) {}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/dir_cursor.h"
 #include "shred/core/shred_engine.h"
 
 namespace corvane {
@@ -25,10 +26,8 @@ struct BatchLimits {
   size_t max_files = kMaxFiles;
   int64_t min_bytes = kMinBytes;
   int64_t max_bytes = kMaxBytes;
-  size_t descriptors = DescriptorBudget();
-
   // The folders' chain holds as many again.
-  static size_t DescriptorBudget();
+  size_t descriptors = DescriptorBudget(2 * kMaxFiles);
 };
 
 class ShredBatch {

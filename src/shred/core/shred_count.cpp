@@ -4,15 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/text.h"
 #include "shred/core/numeric_text.h"
 
 namespace corvane {
 
 namespace {
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 std::optional<int64_t> RoundHalfEven(double value) {
   if (!std::isfinite(value)) return std::nullopt;
   // nearbyint follows the current rounding mode, which is to-nearest-even.
