@@ -65,11 +65,17 @@ uint64_t BornByNow() {
   // Birth times come from the coarse clock (or later, never earlier): once it
   // is past the precise reading, every new object is born after that reading.
   const uint64_t stamp = nanoseconds(CLOCK_REALTIME);
-  while (nanoseconds(CLOCK_REALTIME_COARSE) <= stamp) {
+  const uint64_t give_up = nanoseconds(CLOCK_MONOTONIC) + 50'000'000u;
+  for (;;) {
+    const uint64_t coarse = nanoseconds(CLOCK_REALTIME_COARSE);
+    if (coarse > stamp) return stamp;
+    // The clock was set back meanwhile: an earlier stamp still holds for
+    // what is born from now on; older objects then count as too young, and
+    // are only kept.
+    if (nanoseconds(CLOCK_MONOTONIC) > give_up) return coarse - 1;
     const timespec pause{0, 500'000};
     ::nanosleep(&pause, nullptr);
   }
-  return stamp;
 }
 
 int ReadEntry(int dirfd, const char* name, EntryInfo& info, unsigned flags) {
