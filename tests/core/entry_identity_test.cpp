@@ -66,6 +66,27 @@ TEST(EntryIdentity, AReusedInodeNumberIsAnotherFile) {
   }
 }
 
+// A file made while the walk runs is younger than its listing: kept, and
+// never called gone.
+TEST(EntryIdentity, AFileMadeDuringItsListingIsKeptAsChanged) {
+  TempDir t;
+  t.Mkdir("sub");
+  WalkOptions all;
+  all.masks = {"*"};
+  // After the top folder is read, before "sub" is.
+  all.between = [&] {
+    if (!EntryExists(t / "sub/new")) t.Write("sub/new", "made meanwhile");
+    return true;
+  };
+  const TreeListing listing = WalkTree(t.path(), all);
+  ASSERT_EQ(listing.files.size(), 1u);
+  if (listing.files[0].id.kind != Stamp::kBornBy) GTEST_SKIP() << "files are read one by one here";
+  std::optional<Survivor> survivor = Shred(listing.files[0], 1);
+  ASSERT_TRUE(survivor);
+  EXPECT_EQ(survivor->reason, SurvivalReason::kChanged);
+  EXPECT_EQ(ReadFile(t / "sub/new"), "made meanwhile");
+}
+
 // A listed folder, or a picked file's own folder, replaced by another real
 // folder holding a hard link to the listed file: a plain delete would take
 // that name away from a folder nobody listed.

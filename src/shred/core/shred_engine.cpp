@@ -50,6 +50,11 @@ bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
     // mounted one its name now leads to.
     if (failure == kIdentityChanged && st.mount_root) {
       Keep(file, SurvivalReason::kOtherFileSystem);
+    } else if (failure == kIdentityChanged && file.id.kind == Stamp::kBornBy &&
+               st.id.dev == file.id.dev && st.id.ino == file.id.ino) {
+      // Born after its listing began: a reused inode number, or the listed
+      // file itself, made while its folder was being listed.
+      Keep(file, SurvivalReason::kChanged);
     } else {
       Keep(file, ReasonOf(failure), failure);
     }
