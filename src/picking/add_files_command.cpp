@@ -6,6 +6,7 @@
 #include "picking/core/c_file_dialog.h"
 #include "scan/core/add_backslash.h"
 #include "scan/core/path_gate.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -29,7 +30,7 @@ void AddFilesClick(Form1& form) {
     std::vector<std::string> names;
     int32_t count = 0;
     dialog.ParseMultiFileName(dir, names, count);
-    const GateRules rules = ProgramGateRules();
+    const GateRules rules = ProgramGateRules(IniPath);
     RefusalNotice refusals;
     for (int32_t i = 0; i < count; ++i) {
       dir = AddBackslash(dir, "/");

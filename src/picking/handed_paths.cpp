@@ -2,13 +2,14 @@
 
 #include "scan/browse_folder_command.h"
 #include "scan/core/path_gate.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
 
 void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
                     const std::vector<std::string>& remote) {
-  const GateRules rules = ProgramGateRules();
+  const GateRules rules = ProgramGateRules(IniPath);
   RefusalNotice refusals;
   for (const std::string& uri : remote) {
     refusals.Add({uri, GateKind::kMissing,

@@ -61,7 +61,7 @@ CountingModal g_counting;
 }  // namespace
 
 Modal& CurrentModal() {
-  Installed();  // no handler installed is an error at the call, as ever
+  Installed();  // no handler installed is an error at the call, not later
   return g_counting;
 }
 

@@ -8,6 +8,7 @@
 #include "scan/core/path_gate.h"
 #include "scan/core/tree_walk.h"
 #include "scan/msg.h"
+#include "shell/core/module1.h"
 #include "shell/form1.h"
 
 namespace corvane {
@@ -146,7 +147,7 @@ BrowseOutcome BrowseFolderClick(Form1& form) {
 BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
   if (form.StopRequested) return CloseIfStopping(form, BrowseOutcome::Stopped);
   if (form.Run.Running()) return BrowseOutcome::Busy;
-  const GateVerdict verdict = PassGate(chosen, ProgramGateRules(), true);
+  const GateVerdict verdict = PassGate(chosen, ProgramGateRules(IniPath), true);
   if (verdict.refusal) {
     ShowRefusal(verdict, true);
     return CloseIfStopping(form, BrowseOutcome::Refused);

@@ -27,8 +27,8 @@ namespace {
 const QString kAbortingCaption = QStringLiteral("Aborting...");
 
 // An Abort click: latched in the run until it ends. The controls come back at
-// once, as written, but the window's run state refuses every other command
-// until this run has ended on its abort path; the button says it heard.
+// once, but the window's run state refuses every other command until this
+// run has ended on its abort path; the button says it heard.
 void AbortRequest(Form1& form) {
   SetFieldsEnabled(form, true);
   form.DeleteFiles->setAllCaptions(kAbortingCaption);

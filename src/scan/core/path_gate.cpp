@@ -17,7 +17,6 @@
 #include "platform/own_links.h"
 #include "platform/paths.h"
 #include "scan/core/tree_walk.h"
-#include "shell/core/module1.h"
 
 namespace corvane {
 
@@ -31,8 +30,7 @@ std::string UnreadableReason(int error) {
   return std::string("It cannot be read: ") + std::strerror(error) + ".";
 }
 
-// File systems the kernel makes up: their entries are switches and views of
-// its state, with no stored content to destroy.
+// The non-empty components of `path`, in order.
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;
   std::istringstream in(path);
@@ -166,11 +164,11 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
 
 }  // namespace
 
-GateRules ProgramGateRules() {
+GateRules ProgramGateRules(const std::string& settingsFile) {
   GateRules rules;
   rules.homes = HomeFolders();
   rules.programFolders.push_back(ExecutableDirectory());
-  if (!IniPath.empty()) rules.programFolders.push_back(ParentFolder(IniPath));
+  if (!settingsFile.empty()) rules.programFolders.push_back(ParentFolder(settingsFile));
   for (const std::string& cache : CacheFolders())
     rules.remoteCopyFolders.push_back(cache + "/kioexec");
   rules.user = ::getuid();

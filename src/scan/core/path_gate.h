@@ -62,8 +62,9 @@ struct GateRules {
 
 // The rules for this program: the user's home folders, the executable's
 // folder and the settings file's folder, the real user and file systems, and
-// KIO's copies of remote files. One set serves one handing of paths.
-GateRules ProgramGateRules();
+// KIO's copies of remote files; `settingsFile` is the settings file's path
+// ("" when there is none). One set serves one handing of paths.
+GateRules ProgramGateRules(const std::string& settingsFile);
 
 // `path` normalised by its spelling alone: "." and empty components dropped,
 // "x/.." taken as the folder holding x ("/.." is "/"), no trailing separator.

@@ -64,7 +64,7 @@ class ShredRun {
   // gone, else why it stayed.
   std::optional<Survivor> RemoveFolder(const ListedEntry& folder);
 
-  // Reaches the folder holding `entry`; 0, or the reason it cannot be reached.
+  // Reaches the folder holding `entry`: nothing, or why it cannot be reached.
   std::optional<SurvivalReason> Reach(const ListedEntry& entry, int& error);
   // What became of a file; what this program destroyed is remembered.
   std::optional<Survivor> OutcomeOf(const ShredFile& file);

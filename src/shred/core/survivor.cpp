@@ -43,7 +43,7 @@ SurvivalReason ReasonOf(int error, const EntryInfo* entry) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-    case ELOOP:
+    case ELOOP:  // a link now where the entry was: the entry went, a link came
     case kIdentityChanged:
       return SurvivalReason::kNotFound;  // moved, swapped or replaced meanwhile
     case EXDEV:
