@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "platform/dir_cursor.h"
@@ -33,15 +32,6 @@ ListedEntry Below(const std::string& anchor, const std::string& rel) {
   return entry;
 }
 
-// Waits until the clock that stamps new files moves on, so that a file
-// created next cannot share its birth time with one created before.
-void NextClockTick() {
-  timespec start{}, now{};
-  ::clock_gettime(CLOCK_REALTIME_COARSE, &start);
-  do ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-  while (now.tv_sec == start.tv_sec && now.tv_nsec == start.tv_nsec);
-}
-
 // Picked, or listed by a walk, which may know the file by its folder entry
 // alone: a file born a tick after the walk began is another.
 TEST(EntryIdentity, AReusedInodeNumberIsAnotherFile) {
@@ -53,7 +43,7 @@ TEST(EntryIdentity, AReusedInodeNumberIsAnotherFile) {
     const ListedEntry listed =
         passes > 0 ? IdentifyPath(path).value() : WalkTree(t.path(), all).files.at(0);
     passes = std::abs(passes);
-    NextClockTick();
+    BornByNow();  // the clock that stamps new files moves on
     bool reused = false;
     for (int attempt = 0; attempt < 20 && !reused; ++attempt) {
       ::unlink(path.c_str());
