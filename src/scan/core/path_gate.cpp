@@ -128,10 +128,8 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
            GateVerdict& verdict) {
   EntryInfo st;
   const bool root = name.empty();
-  if (ReadEntry(parent, name.c_str(), st, kNoOpen) != 0) {  // missing: nothing to protect
-    verdict.error = errno;
-    return;
-  }
+  // Missing: nothing to protect.
+  if ((verdict.error = ReadEntry(parent, name.c_str(), st, kNoOpen)) != 0) return;
   verdict.kind = S_ISDIR(st.mode) ? GateKind::kFolder : GateKind::kFile;
   if (folderWanted && verdict.kind != GateKind::kFolder) {
     verdict.refusal = S_ISLNK(st.mode) ? kLinkReason : kNotFolderReason;
