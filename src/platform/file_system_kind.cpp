@@ -1,6 +1,7 @@
 #include "platform/file_system_kind.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -13,7 +14,7 @@
 #include <sstream>
 
 #include "platform/entry_id.h"
-#include "platform/file_system_name.h"
+#include "platform/held_fd.h"
 
 namespace corvane {
 
@@ -60,53 +61,88 @@ std::optional<std::string> MountLine(const std::string& mountinfo, uint64_t moun
   return std::nullopt;
 }
 
+// The traits of a kind; kInPlace: an overwrite in place reaches the old blocks.
+constexpr unsigned kInPlace = 1, kIdentifies = 2, kSyncsWhole = 4, kPseudo = 8, kNetwork = 16,
+                   kFuse = 32, kOnDisk = 64;
+
+constexpr FileSystemKind Kind(std::string_view name, uint64_t magic, unsigned traits,
+                              std::string_view mountTypes = {}) {
+  auto has = [traits](unsigned trait) { return (traits & trait) != 0; };
+  return {
+      name,         magic,         mountTypes, !has(kInPlace), has(kIdentifies), has(kSyncsWhole),
+      has(kPseudo), has(kNetwork), has(kFuse), has(kOnDisk)};
+}
+
+constexpr FileSystemKind kUnknown = Kind("", 0, 0);
+
+// A magic of 0 marks a kind this program tells by its mount type only.
+constexpr FileSystemKind kKinds[] = {
+    // Copy-on-write and log-structured: every change goes to new blocks.
+    Kind("btrfs", 0x9123683E, kIdentifies | kSyncsWhole | kOnDisk),
+    Kind("zfs", 0x2FC12FC1, kOnDisk), Kind("f2fs", 0xF2F52010, kIdentifies | kOnDisk),
+    Kind("nilfs2", 0x3434, kOnDisk), Kind("bcachefs", 0xCA451A4E, kOnDisk),
+    Kind("overlay", kOverlayMagic, 0),
+    // Overwritten in place.
+    Kind("ext4/ext3/ext2", 0xEF53, kInPlace | kIdentifies | kSyncsWhole | kOnDisk,
+         "ext4 ext3 ext2"),
+    Kind("xfs", 0x58465342, kInPlace | kIdentifies | kSyncsWhole | kOnDisk),
+    Kind("vfat", 0x4D44, kInPlace | kOnDisk, "vfat msdos"),
+    Kind("exfat", 0x2011BAB0, kInPlace | kOnDisk), Kind("jfs", 0x3153464A, kInPlace | kOnDisk),
+    Kind("ntfs3", 0x7366746E, kInPlace | kOnDisk), Kind("hfsplus", 0x482B, kInPlace | kOnDisk),
+    Kind("reiserfs", 0, kOnDisk),
+    // In memory: no disk under it.
+    Kind("tmpfs", 0x01021994, kInPlace | kIdentifies), Kind("ramfs", 0x858458F6, kInPlace),
+    // Where a server or a helper program decides what becomes of the blocks.
+    Kind("nfs", 0x6969, kNetwork, "nfs nfs4"), Kind("smb", 0x517B, kNetwork, "smbfs"),
+    Kind("cifs", 0xFF534D42, kNetwork), Kind("smb2", 0xFE534D42, kNetwork, "smb3"),
+    Kind("", 0, kNetwork, "ceph 9p afs"), Kind("fuse", 0x65735546, kFuse),
+    // Made up by the kernel. devtmpfs looks like tmpfs to statfs.
+    Kind("proc", PROC_SUPER_MAGIC, kPseudo), Kind("sysfs", SYSFS_MAGIC, kPseudo),
+    Kind("devpts", DEVPTS_SUPER_MAGIC, kPseudo), Kind("cgroup", CGROUP_SUPER_MAGIC, kPseudo),
+    Kind("cgroup2", CGROUP2_SUPER_MAGIC, kPseudo), Kind("debugfs", DEBUGFS_MAGIC, kPseudo),
+    Kind("tracefs", TRACEFS_MAGIC, kPseudo), Kind("securityfs", SECURITYFS_MAGIC, kPseudo),
+    Kind("bpf", BPF_FS_MAGIC, kPseudo), Kind("pstore", PSTOREFS_MAGIC, kPseudo),
+    Kind("efivarfs", EFIVARFS_MAGIC, kPseudo), Kind("hugetlbfs", HUGETLBFS_MAGIC, kPseudo),
+    Kind("", 0, kPseudo,
+         "devtmpfs configfs mqueue autofs binfmt_misc fusectl selinuxfs smackfs nsfs rpc_pipefs "
+         "nfsd pipefs sockfs anon_inodefs rdt resctrl")};
+
+// Whether the blank-separated `types` hold `type`.
+bool Lists(std::string_view types, std::string_view type) {
+  for (size_t at = 0; at <= types.size();) {
+    const size_t end = std::min(types.find(' ', at), types.size());
+    if (types.substr(at, end - at) == type) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
-FileSystemKind ClassifyFileSystem(uint64_t type) {
-  switch (type) {
-    case kOverlayMagic:
-      return {"overlay", true};
-    case 0x9123683EULL:
-      return {"btrfs", true, true};
-    case 0x2FC12FC1ULL:
-      return {"zfs", true};
-    case 0xF2F52010ULL:
-      return {"f2fs", true, true};
-    case 0x3434ULL:
-      return {"nilfs2", true};
-    case 0xCA451A4EULL:
-      return {"bcachefs", true};
-    case 0x6969ULL:
-      return {"nfs", true};
-    case 0x517BULL:
-      return {"smb", true};
-    case 0xFF534D42ULL:
-      return {"cifs", true};
-    case 0xFE534D42ULL:
-      return {"smb2", true};
-    case 0x65735546ULL:
-      return {"fuse", true};
-    case 0xEF53ULL:
-      return {"ext4/ext3/ext2", false, true};
-    case 0x58465342ULL:
-      return {"xfs", false, true};
-    case 0x4D44ULL:
-      return {"vfat", false};
-    case 0x2011BAB0ULL:
-      return {"exfat", false};
-    case 0x01021994ULL:
-      return {"tmpfs", false, true};
-    case 0x3153464AULL:
-      return {"jfs", false};
-    case 0x7366746EULL:
-      return {"ntfs3", false};
-    case 0x482BULL:
-      return {"hfsplus", false};
-    case 0x858458F6ULL:
-      return {"ramfs", false};
-    default:
-      return {"", true};  // not known to overwrite in place
+const FileSystemKind& ClassifyFileSystem(uint64_t type) {
+  for (const FileSystemKind& kind : kKinds)
+    if (kind.magic != 0 && kind.magic == type) return kind;
+  return kUnknown;  // not known to overwrite in place
+}
+
+const FileSystemKind& FileSystemKindNamed(std::string_view type) {
+  // A FUSE file system names its helper after a dot: "fuse.sshfs".
+  if (type.rfind("fuse.", 0) == 0) type = "fuse";
+  if (type.empty()) return kUnknown;
+  for (const FileSystemKind& kind : kKinds)
+    if (Lists(kind.mountTypes.empty() ? kind.name : kind.mountTypes, type)) return kind;
+  return kUnknown;
+}
+
+std::string FileSystemNameOf(int fd) {
+  struct statx sx {};
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_MNT_ID, &sx) == 0 &&
+      (sx.stx_mask & STATX_MNT_ID) != 0) {
+    if (std::string name = MountTypeOf(MountInfoText(), sx.stx_mnt_id); !name.empty()) return name;
   }
+  // No mount table to read (an old kernel, no /proc).
+  const FileSystemKind& kind = FileSystemKindOf(fd);
+  return kind.pseudo ? std::string(kind.name) : "";
 }
 
 void SetStatfsAnswer(StatfsAnswer answer) {
@@ -118,6 +154,10 @@ std::optional<uint64_t> StatfsType(int fd) {
   struct statfs info {};
   if (::fstatfs(fd, &info) != 0) return std::nullopt;
   return static_cast<uint64_t>(info.f_type);
+}
+
+const FileSystemKind& FileSystemKindOf(int fd) {
+  return ClassifyFileSystem(StatfsType(fd).value_or(0));
 }
 
 OverlayLayer OverlayLayerOf(int dirfd, const char* name) {
@@ -194,10 +234,8 @@ std::string MountPointIn(const std::string& mountinfo, dev_t device, const std::
 }
 
 void FileSystemTally::Note(const std::string& path) {
-  int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return;
-  Note(fd, path);
-  ::close(fd);
+  const HeldFd fd(::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.get() >= 0) Note(fd.get(), path);
 }
 
 std::vector<ContentAtRisk> FileSystemTally::AtRisk() const {
@@ -213,19 +251,16 @@ std::optional<size_t> FileSystemTally::Place(int fd, const std::string& path) {
   auto known = byDevice_.find(info.id.dev);
   if (known == byDevice_.end()) {
     std::optional<size_t> index;
-    std::optional<uint64_t> type = StatfsType(fd);
-    FileSystemKind kind = type ? ClassifyFileSystem(*type) : FileSystemKind{"", true};
+    const FileSystemKind& kind = FileSystemKindOf(fd);
     if (kind.keepsOldContent) {
       if (!mountinfo_) mountinfo_ = MountInfoText();
-      std::string name = kind.name.empty() ? FileSystemNameOf(fd) : kind.name;
+      std::string name = kind.name.empty() ? FileSystemNameOf(fd) : std::string(kind.name);
+      const dev_t device = makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF);
       std::string mountPoint = MountPointOf(*mountinfo_, info.mount_id);
-      if (mountPoint.empty())
-        mountPoint =
-            MountPointIn(*mountinfo_, makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF), path);
+      if (mountPoint.empty()) mountPoint = MountPointIn(*mountinfo_, device, path);
       index = atRisk_.size();
       atRisk_.push_back({name.empty() ? "an unknown file system" : name, mountPoint, 0,
-                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1)),
-                         makedev(info.id.dev >> 20, info.id.dev & 0xFFFFF)});
+                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1)), device});
     }
     known = byDevice_.emplace(info.id.dev, index).first;
   }

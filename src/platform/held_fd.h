@@ -23,6 +23,8 @@ class HeldFd {
   }
 
   int get() const { return fd_; }
+  // Hands the descriptor over: the caller closes it.
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_ = -1;

@@ -10,7 +10,6 @@
 #include <cerrno>
 
 #include "platform/file_system_kind.h"
-#include "platform/file_system_name.h"
 #include "platform/home_folder.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/run_state.h"
@@ -178,6 +177,24 @@ TEST(RunReport, NamesUpToTenSurvivorsWithTheirReasons) {
   std::string text = SurvivorsMessage(12, 1, many, folders);
   EXPECT_NE(text.find("\n/m/9 (permission denied)\n... and 3 more"), std::string::npos) << text;
   EXPECT_EQ(text.find("/m/10"), std::string::npos);
+}
+
+// Each kind under the names the mount table gives it.
+TEST(FileSystemKind, MountTypesNameTheirKind) {
+  struct Case {
+    std::string_view type;
+    bool FileSystemKind::*trait;
+  };
+  for (const Case& c : {Case{"ext3", &FileSystemKind::onDisk},
+                        {"msdos", &FileSystemKind::onDisk},
+                        {"reiserfs", &FileSystemKind::onDisk},
+                        {"nfs4", &FileSystemKind::network},
+                        {"smb3", &FileSystemKind::network},
+                        {"ceph", &FileSystemKind::network},
+                        {"fuse.sshfs", &FileSystemKind::fuse},
+                        {"devtmpfs", &FileSystemKind::pseudo},
+                        {"mqueue", &FileSystemKind::pseudo}})
+    EXPECT_TRUE(FileSystemKindNamed(c.type).*c.trait) << c.type;
 }
 
 TEST(FileSystemKind, CopyOnWriteAndNetworkKindsAndTheirMountPoint) {

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "platform/entry_id.h"
-#include "platform/file_system_name.h"
+#include "platform/file_system_kind.h"
 #include "platform/home_folder.h"
 #include "platform/modal.h"
 #include "platform/own_links.h"
@@ -143,7 +143,7 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   if (fd < 0) return;
   std::string type = rules.fileSystemName ? rules.fileSystemName(fd) : std::string();
   ::close(fd);
-  if (IsPseudoFileSystem(type)) {
+  if (FileSystemKindNamed(type).pseudo) {
     verdict.refusal = "It lies on " + type + ", a file system the kernel makes up, which holds " +
                       "no files to destroy.";
     return;

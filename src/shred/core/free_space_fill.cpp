@@ -22,32 +22,6 @@ namespace corvane {
 
 namespace {
 
-bool IsBtrfs(const FillTarget& target) {
-  return target.fileSystem == "btrfs";
-}
-
-// Space that this process may fill, and the part of the rest kept for root.
-struct Space {
-  uint64_t usable = 0;
-  uint64_t reserved = 0;
-  uint64_t block = 4096;
-};
-
-// On btrfs the gap between free and available is the file system's own
-// bookkeeping, which root cannot write into either; elsewhere it is root's.
-Space SpaceOf(int fd, bool btrfs) {
-  struct statvfs fs {};
-  Space space;
-  if (::fstatvfs(fd, &fs) != 0) return space;
-  const uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
-  const uint64_t gap = fs.f_bfree > fs.f_bavail ? fs.f_bfree - fs.f_bavail : 0;
-  const bool root = ::geteuid() == 0;
-  space.usable = (root && !btrfs ? fs.f_bfree : fs.f_bavail) * unit;
-  space.reserved = root || btrfs ? 0 : gap * unit;
-  space.block = std::max<uint64_t>(fs.f_bsize, 512);
-  return space;
-}
-
 int OpenUnnamed(int dirfd, int& error) {
   int fd = ::openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd >= 0) return fd;
@@ -58,18 +32,18 @@ int OpenUnnamed(int dirfd, int& error) {
   return OpenNamedThenUnlinked(dirfd, error);
 }
 
-bool Same(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// Whether `name` in `folder` still names the object open at `fd`.
+bool StillNamed(int fd, int folder, const char* name) {
+  struct stat held {};
+  struct stat named {};
+  return ::fstat(fd, &held) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 // Removes the private folder `name` in `folder` when it is still the one open
 // at `own`.
 void RemoveOwnFolder(int folder, const std::string& name, int own) {
-  struct stat held {};
-  struct stat named {};
-  if (::fstat(own, &held) == 0 &&
-      ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && Same(held, named))
-    ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+  if (StillNamed(own, folder, name.c_str())) ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
 }
 
 std::string RandomName() {
@@ -85,6 +59,24 @@ std::string RandomName() {
 
 }  // namespace
 
+FreeSpace FreeSpaceOf(int fd, const std::string& fileSystem) {
+  struct statvfs fs {};
+  FreeSpace space;
+  if (::fstatvfs(fd, &fs) != 0) return space;
+  // On btrfs the gap between free and available is the file system's own
+  // bookkeeping, which root cannot write into either; elsewhere it is root's.
+  const bool btrfs = fileSystem == "btrfs";
+  const uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
+  const uint64_t gap = fs.f_bfree > fs.f_bavail ? fs.f_bfree - fs.f_bavail : 0;
+  const bool root = ::geteuid() == 0;
+  space.known = true;
+  space.readOnly = (fs.f_flag & ST_RDONLY) != 0;
+  space.usable = (root && !btrfs ? fs.f_bfree : fs.f_bavail) * unit;
+  space.reserved = root || btrfs ? 0 : gap * unit;
+  space.block = std::max<uint64_t>(fs.f_bsize, 512);
+  return space;
+}
+
 // One run: the files holding the fill (more than one only where a file's
 // size is limited) and the ranges still being written back.
 struct FreeSpaceFill::Fill {
@@ -97,7 +89,6 @@ struct FreeSpaceFill::Fill {
   ~Fill() { Release(); }
 
   void Release() {
-    for (int fd : fds) ::close(fd);
     fds.clear();
     pending.clear();
   }
@@ -138,7 +129,7 @@ struct FreeSpaceFill::Fill {
   static constexpr uint64_t kMinSyncBytes = uint64_t{1} << 20;
   static constexpr uint64_t kMaxSyncBytes = uint64_t{64} << 20;
 
-  std::vector<int> fds;
+  std::vector<HeldFd> fds;
   std::deque<Range> pending;
   uint64_t unsynced = 0;
   uint64_t budget = uint64_t{16} << 20;  // bytes between two syncs
@@ -169,7 +160,7 @@ FillReport FreeSpaceFill::Run() {
   // The blocks of files deleted a moment ago are free only once the
   // transaction that freed them is on the disk (btrfs, and ext4's journal).
   ::syncfs(dirfd);
-  const Space space = SpaceOf(dirfd, IsBtrfs(target_));
+  const FreeSpace space = FreeSpaceOf(dirfd, target_.fileSystem);
   report.freeBefore = space.usable;
   report.reserved = space.reserved;
 
@@ -183,7 +174,7 @@ FillReport FreeSpaceFill::Run() {
   int error = 0;
   int fd = OpenUnnamed(dirfd, error);
   if (fd < 0) return finish(FillEnd::kFailed, error);
-  fill.fds.push_back(fd);
+  fill.fds.emplace_back(fd);
 
   std::vector<unsigned char> buffer(kChunkSize);
   size_t chunk = kChunkSize;
@@ -221,16 +212,16 @@ FillReport FreeSpaceFill::Run() {
       // This file system limits a file's size: go on in another one.
       fd = OpenUnnamed(dirfd, error);
       if (fd < 0) return finish(FillEnd::kFailed, error);
-      fill.fds.push_back(fd);
+      fill.fds.emplace_back(fd);
       offset = 0;
       continue;
     }
     return finish(FillEnd::kFailed, failure);
   }
-  for (int held : fill.fds) {
-    if (::fdatasync(held) != 0) return finish(FillEnd::kFailed, errno);
+  for (const HeldFd& held : fill.fds) {
+    if (::fdatasync(held.get()) != 0) return finish(FillEnd::kFailed, errno);
   }
-  report.leftFree = SpaceOf(dirfd, IsBtrfs(target_)).usable;
+  report.leftFree = FreeSpaceOf(dirfd, target_.fileSystem).usable;
   fill.Release();
 
   if (options_.trim) {
@@ -273,26 +264,21 @@ int OpenNamedThenUnlinked(
     return -1;
   }
   if (step) step(NamedFillStep::kFolderMade, name);
-  const int fd =
-      ::openat(own.get(), "fill", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  HeldFd fd(
+      ::openat(own.get(), "fill", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (fd.get() < 0) {
     error = errno;
     RemoveOwnFolder(folder, name, own.get());
     return -1;
   }
   if (step) step(NamedFillStep::kFileMade, name);
-  struct stat mine {};
-  struct stat named {};
-  const bool same = ::fstat(fd, &mine) == 0 &&
-                    ::fstatat(own.get(), "fill", &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    Same(mine, named);
+  const bool same = StillNamed(fd.get(), own.get(), "fill");
   if (same && ::unlinkat(own.get(), "fill", 0) == 0) {
     RemoveOwnFolder(folder, name, own.get());
-    return fd;
+    return fd.release();
   }
   // The file would keep a name past the process: no fill in it.
   error = same ? errno : EEXIST;
-  ::close(fd);
   RemoveOwnFolder(folder, name, own.get());
   return -1;
 }

@@ -27,6 +27,17 @@ struct FillTarget {
   std::string fileSystem;  // its type name, "btrfs", "ext4"...; "" when unknown
 };
 
+// The space of the file system holding `fd`, whose type name is `fileSystem`:
+// what this process may fill, and the part of the rest kept for root.
+struct FreeSpace {
+  bool known = false;  // the file system could be asked
+  bool readOnly = false;
+  uint64_t usable = 0;
+  uint64_t reserved = 0;
+  uint64_t block = 4096;
+};
+FreeSpace FreeSpaceOf(int fd, const std::string& fileSystem);
+
 // How written data is pushed to the disk while the fill runs, so that the
 // page cache never fills up with it.
 enum class FlushMode {

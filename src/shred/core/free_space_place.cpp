@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,29 +9,12 @@
 
 #include "platform/entry_id.h"
 #include "platform/file_system_kind.h"
-#include "platform/file_system_name.h"
 #include "platform/own_links.h"
 #include "platform/paths.h"
 
 namespace corvane {
 
 namespace {
-
-// File systems whose free space lies on a disk of this machine.
-bool OnALocalDisk(const std::string& name) {
-  for (const char* disk :
-       {"ext2", "ext3", "ext4", "xfs", "btrfs", "f2fs", "zfs", "nilfs2", "bcachefs", "vfat",
-        "msdos", "exfat", "ntfs3", "jfs", "reiserfs", "hfsplus"})
-    if (name == disk) return true;
-  return false;
-}
-
-// Where a server or a helper program decides what becomes of the blocks.
-bool Remote(const std::string& name) {
-  for (const char* remote : {"nfs", "nfs4", "cifs", "smb3", "smbfs", "ceph", "9p", "afs", "fuse"})
-    if (name == remote) return true;
-  return name.rfind("fuse.", 0) == 0;
-}
 
 bool Writable(int folder) {
   return ::faccessat(folder, ".", W_OK | X_OK, AT_EACCESS) == 0;
@@ -52,8 +34,8 @@ FillPlace PlaceOfOpen(HeldFd fd, const std::string& path) {
     return place;
   }
   const std::string name = FileSystemNameOf(fd.get());
-  struct statvfs fs {};
-  const bool known = ::fstatvfs(fd.get(), &fs) == 0;
+  const FileSystemKind& kind = FileSystemKindNamed(name);
+  const FreeSpace space = FreeSpaceOf(fd.get(), name);
   const std::string mountinfo = MountInfoText();
   EntryInfo info;
   if (ReadEntry(fd.get(), "", info, kNoOpen) == 0 && info.mount_id != 0)
@@ -62,26 +44,22 @@ FillPlace PlaceOfOpen(HeldFd fd, const std::string& path) {
     place.target.mountPoint = MountPointIn(mountinfo, st.st_dev, path);
   place.target.fileSystem = name;
   place.target.device = st.st_dev;
-  if (!known) {
+  if (!space.known) {
     place.refusal = "its file system cannot be asked for its free space";
-  } else if (fs.f_flag & ST_RDONLY) {
+  } else if (space.readOnly) {
     place.refusal = "it is on a read-only file system";
-  } else if (IsPseudoFileSystem(name)) {
+  } else if (kind.pseudo) {
     place.refusal = "it lies on " + name + ", a file system the kernel makes up";
-  } else if (Remote(name)) {
+  } else if (kind.network || kind.fuse) {
     place.refusal = "it is on a network or user-space file system (" + name +
                     "), whose disk Corvane cannot reach";
-  } else if (!OnALocalDisk(name)) {
+  } else if (!kind.onDisk) {
     place.refusal = "it lies on " + (name.empty() ? std::string("an unknown kind") : name) +
                     ", a file system whose free space is not on a disk";
   } else if (!Writable(fd.get())) {
     place.refusal = "you cannot write in it";
   }
-  // Root may fill what is kept for root, except on btrfs, where that gap is
-  // the file system's own.
-  const bool rootReserve = ::geteuid() == 0 && name != "btrfs";
-  place.freeBytes =
-      uint64_t{rootReserve ? fs.f_bfree : fs.f_bavail} * (fs.f_frsize ? fs.f_frsize : fs.f_bsize);
+  place.freeBytes = space.usable;
   place.target.folder = std::move(fd);
   return place;
 }

@@ -1,8 +1,6 @@
 #include "shred/core/shred_batch.h"
 
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,27 +14,11 @@
 #include <thread>
 
 #include "platform/dir_cursor.h"
+#include "platform/file_system_kind.h"
 
 namespace corvane {
 
 namespace {
-// File systems whose own sync writes every dirty page and then flushes the
-// device's cache, so that one call per pass does what a sync of each file
-// would. Elsewhere (vfat on a stick, network file systems...) each file is
-// synced on its own.
-bool SyncsWholeFileSystem(int fd) {
-  struct statfs fs {};
-  if (::fstatfs(fd, &fs) != 0) return false;
-  switch (static_cast<unsigned long>(fs.f_type)) {
-    case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4
-    case XFS_SUPER_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // How often the run looks up from a wait the device takes its time over.
 constexpr std::chrono::milliseconds kBreath{10};
 
@@ -79,20 +61,19 @@ bool ShredBatch::Add(ShredFile file, int dirfd, const EntryId& dir, bool open) {
   // folder share it.
   const bool new_dir = dirs_.empty() || dirs_.back().first != dir;
   if (new_dir) {
-    int held = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
-    if (held < 0) {
+    HeldFd held(::fcntl(dirfd, F_DUPFD_CLOEXEC, 0));
+    if (held.get() < 0) {
       ShredEngine::Keep(file, SurvivalReason::kOther, errno);
       files_.push_back(std::move(file));
       return true;
     }
-    dirs_.emplace_back(dir, held);
+    dirs_.emplace_back(dir, std::move(held));
     ++descriptors_;
   }
-  file.dirfd = dirs_.back().second;
+  file.dirfd = dirs_.back().second.get();
   const int64_t room = files_.empty() ? std::numeric_limits<int64_t>::max() : byte_bound_;
   if (open && !engine_.Open(file, room)) {
     if (new_dir) {
-      ::close(dirs_.back().second);
       dirs_.pop_back();
       --descriptors_;
     }
@@ -151,7 +132,9 @@ bool ShredBatch::WaitFor(std::vector<ShredFile*>& open) {
   for (size_t i = 0; i < open.size();) {
     size_t end = i;
     while (end < open.size() && open[end]->id.dev == open[i]->id.dev) ++end;
-    groups.push_back({i, end, end - i > 1 && SyncsWholeFileSystem(open[i]->fd)});
+    // Elsewhere (vfat on a stick, network file systems...) each file is synced
+    // on its own.
+    groups.push_back({i, end, end - i > 1 && FileSystemKindOf(open[i]->fd).syncsWhole});
     for (; i < end; ++i) fds.push_back(open[i]->fd);
   }
   std::vector<int> errors(open.size(), 0);
@@ -209,7 +192,6 @@ void ShredBatch::Stop() {
 
 void ShredBatch::Clear() {
   for (ShredFile& file : files_) ShredEngine::Close(file);
-  for (auto& dir : dirs_) ::close(dir.second);
   files_.clear();
   dirs_.clear();
   bytes_ = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/dir_cursor.h"
+#include "platform/held_fd.h"
 #include "shred/core/shred_engine.h"
 
 namespace corvane {
@@ -68,7 +69,7 @@ class ShredBatch {
 
   ShredEngine& engine_;
   std::vector<ShredFile> files_;
-  std::vector<std::pair<EntryId, int>> dirs_;  // held directories
+  std::vector<std::pair<EntryId, HeldFd>> dirs_;  // held directories
   BatchLimits limits_;
   int64_t bytes_ = 0;
   int64_t byte_bound_;  // learnt from the waits, kept across batches
