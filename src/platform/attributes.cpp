@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/file_ops.h"
+
 namespace corvane {
 
 bool IsHiddenName(const std::string& name) {
@@ -29,7 +31,7 @@ std::optional<uint32_t> GetAttr(const std::string& path) {
   } else if (!S_ISREG(st.st_mode)) {
     attr |= kAttrSystem;
   }
-  if ((st.st_mode & S_IWUSR) == 0) attr |= kAttrReadOnly;
+  if (IsReadOnly(st.st_mode)) attr |= kAttrReadOnly;
   if (IsHiddenName(LastComponent(path))) attr |= kAttrHidden;
   if (attr == 0) attr = kAttrNormal;
   return attr;

@@ -40,6 +40,10 @@ size_t DescriptorBudget(size_t most) {
   return static_cast<size_t>(std::clamp<rlim_t>(soft / 4, 4, std::max<rlim_t>(most, 4)));
 }
 
+bool CrossesMount(const EntryInfo& entry, uint32_t parentDev) {
+  return entry.mount_root || (S_ISDIR(entry.mode) && entry.id.dev != parentDev);
+}
+
 DirCursor::DirCursor(size_t open_limit) : open_limit_(open_limit) {
   // No more than a deep tree ever needs.
   if (open_limit_ == 0) open_limit_ = DescriptorBudget(16384);
@@ -50,9 +54,6 @@ DirCursor::~DirCursor() {
 }
 
 void DirCursor::Reset() {
-  for (Level& level : levels_) {
-    if (level.fd >= 0) ::close(level.fd);
-  }
   levels_.clear();
   open_count_ = 0;
   first_open_ = 0;
@@ -66,12 +67,8 @@ int DirCursor::OpenAnchor(const std::string& anchor) {
   // that root or the user owns.
   FolderOpening opening = OpenFolderByOwnLinks(anchor, ::getuid(), O_RDONLY);
   if (opening.fd < 0) return opening.error;
-  int fd = opening.fd;
-  Level level{anchor, fd, {}};
-  if (int error = ReadEntry(fd, "", level.info); error != 0) {
-    ::close(fd);
-    return error;
-  }
+  Level level{anchor, HeldFd(opening.fd), {}};
+  if (int error = ReadEntry(level.fd.get(), "", level.info); error != 0) return error;
   levels_.push_back(std::move(level));
   open_count_ = 1;
   return 0;
@@ -147,22 +144,18 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
 
 int DirCursor::Push(std::string_view name, std::string_view path, const Expect& expect,
                     EntryInfo* found, bool cross_mount) {
-  Level level{std::string(name), -1, {}};
-  level.fd = OpenDirAt(levels_.back().fd, level.name);
-  if (level.fd < 0) return errno;
-  int error = ReadEntry(level.fd, "", level.info);
+  Level level{std::string(name), {}, {}};
+  level.fd = HeldFd(OpenDirAt(levels_.back().fd.get(), level.name));
+  if (level.fd.get() < 0) return errno;
+  int error = ReadEntry(level.fd.get(), "", level.info);
   if (found != nullptr) *found = level.info;
   const EntryInfo& parent = levels_.back().info;
-  if (error == 0 && !cross_mount && (level.info.mount_root || level.info.id.dev != parent.id.dev))
-    error = EXDEV;
+  if (error == 0 && !cross_mount && CrossesMount(level.info, parent.id.dev)) error = EXDEV;
   if (error == 0 && expect) {
     if (std::optional<EntryId> want = expect(path); want && !SameEntry(*want, level.info.id))
       error = kIdentityChanged;
   }
-  if (error != 0) {
-    ::close(level.fd);
-    return error;
-  }
+  if (error != 0) return error;
   levels_.push_back(std::move(level));
   if (first_open_ == 0) first_open_ = levels_.size() - 1;
   if (++open_count_ > open_limit_) CloseOldest();
@@ -173,8 +166,7 @@ void DirCursor::CloseOldest() {
   // The anchor stays open; a closed level is opened again from its child. The
   // open levels above the anchor are always the deepest ones, in one run.
   if (first_open_ == 0 || first_open_ + 1 >= levels_.size()) return;
-  ::close(levels_[first_open_].fd);
-  levels_[first_open_].fd = -1;
+  levels_[first_open_].fd = HeldFd();
   --open_count_;
   ++first_open_;
 }
@@ -184,25 +176,23 @@ int DirCursor::Pop() {
   levels_.pop_back();
   Level& parent = levels_.back();
   int error = 0;
-  if (parent.fd < 0) {
+  if (parent.fd.get() < 0) {
     // Up through "..", then make sure it is the same directory as before: a
     // folder moved meanwhile has another parent.
-    int fd = OpenDirAt(child.fd, "..");
+    HeldFd fd(OpenDirAt(child.fd.get(), ".."));
     EntryInfo info;
-    if (fd < 0) {
+    if (fd.get() < 0) {
       error = errno;
-    } else if ((error = ReadEntry(fd, "", info)) == 0 && !SameEntry(parent.info.id, info.id)) {
+    } else if ((error = ReadEntry(fd.get(), "", info)) == 0 &&
+               !SameEntry(parent.info.id, info.id)) {
       error = kIdentityChanged;
     }
     if (error == 0) {
-      parent.fd = fd;
+      parent.fd = std::move(fd);
       ++open_count_;
       first_open_ = levels_.size() - 1;
-    } else if (fd >= 0) {
-      ::close(fd);
     }
   }
-  ::close(child.fd);
   --open_count_;
   if (first_open_ >= levels_.size()) first_open_ = 0;  // only the anchor is left
   if (error != 0) Reset();

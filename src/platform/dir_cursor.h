@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/entry_id.h"
+#include "platform/held_fd.h"
 
 namespace corvane {
 
@@ -27,6 +28,12 @@ void RaiseOpenFileLimit();
 // process may open, leaving the rest to everything else, at least 4 (the
 // fewest a walk or a batch can work with) and at most `most`.
 size_t DescriptorBudget(size_t most);
+
+// Whether `entry`, found in a folder on device `parentDev`, lies across a
+// mount: it is the root of one, or a folder on another device (a btrfs
+// subvolume). A file counts only as a mount's root: on an overlay a file may
+// report the device of its layer.
+bool CrossesMount(const EntryInfo& entry, uint32_t parentDev);
 
 class DirCursor {
  public:
@@ -48,7 +55,7 @@ class DirCursor {
   int MoveToParentOf(const ListedEntry& entry, const Expect& expect = {});
 
   // The descriptor of the directory reached; valid after a 0 result.
-  int fd() const { return levels_.empty() ? -1 : levels_.back().fd; }
+  int fd() const { return levels_.empty() ? -1 : levels_.back().fd.get(); }
   const EntryInfo& info() const { return levels_.back().info; }
   // The last component of the entry passed to MoveToParentOf.
   const std::string& name() const { return name_; }
@@ -70,7 +77,7 @@ class DirCursor {
  private:
   struct Level {
     std::string name;  // the component, or the anchor's path for level 0
-    int fd = -1;       // -1 when closed to stay within the limit
+    HeldFd fd;         // closed to stay within the limit
     EntryInfo info;
     size_t end = 0;  // where the component ends in the path that led here
   };

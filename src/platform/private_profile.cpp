@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/file_ops.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/trusted_folder.h"
@@ -428,7 +429,7 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
   if (g_readHook != nullptr) g_readHook(path);
   bool exists = file.state == FileState::Regular;
   // A read-only settings file stays as it is.
-  if (exists && (file.info.st_mode & S_IWUSR) == 0) return 0;
+  if (exists && IsReadOnly(file.info.st_mode)) return 0;
   std::string updated = NewContent(file.content, Trim(section), Trim(key), Trim(value));
   if (exists && updated == file.content) return 1;
   return ReplaceFile(folder, updated, exists ? &file.info : nullptr) ? 1 : 0;

@@ -9,15 +9,13 @@
 #include <exception>
 #include <utility>
 
+#include "platform/dir_cursor.h"
+#include "platform/file_ops.h"
 #include "platform/file_system_kind.h"
 
 namespace corvane {
 
 namespace {
-bool ReadOnly(const EntryInfo& st) {
-  return !S_ISLNK(st.mode) && (st.mode & S_IWUSR) == 0;
-}
-
 constexpr int kStopped = -1;
 }  // namespace
 
@@ -63,7 +61,7 @@ bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
   // From here on the object as read: every later check compares with it.
   file.id = st.id;
   file.read = true;
-  if (st.mount_root) {
+  if (CrossesMount(st, file.id.dev)) {
     // A file mounted over the listed name: writes would reach the file behind
     // the mount, which was never listed.
     Keep(file, SurvivalReason::kOtherFileSystem);
@@ -73,7 +71,7 @@ bool ShredEngine::NameStillLeadsToIt(ShredFile& file, EntryInfo& st) {
     Keep(file, SurvivalReason::kOther, EISDIR);
     return false;
   }
-  if (ReadOnly(st)) {
+  if (IsReadOnly(st.mode)) {
     Keep(file, SurvivalReason::kReadOnly);
     return false;
   }

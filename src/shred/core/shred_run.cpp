@@ -212,7 +212,7 @@ std::optional<Survivor> ShredRun::RemoveFolderOnce(const ListedEntry& folder) {
   if (int failure = CheckEntry(dirfd, name, folder.id, found); failure != 0)
     return Survivor{folder.path, ReasonOf(failure), failure};
   if (!S_ISDIR(found.mode)) return Survivor{folder.path, SurvivalReason::kChanged, 0};
-  if (found.mount_root || found.id.dev != cursor_.info().id.dev)
+  if (CrossesMount(found, cursor_.info().id.dev))
     return Survivor{folder.path, SurvivalReason::kOtherFileSystem, 0};
   if (::unlinkat(dirfd, name, AT_REMOVEDIR) == 0) return std::nullopt;
   const int failure = errno;
