@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/held_fd.h"
 #include "platform/home_folder.h"
 #include "platform/trusted_folder.h"
 
@@ -30,10 +31,9 @@ void MakeDirectories(const std::string& path) {
 // Why root may not write in `folder`, or "" when it may (or is not root).
 std::string SafeForRoot(const std::string& folder, bool create) {
   if (::geteuid() != 0) return "";
-  TrustedFolder trusted = OpenTrustedFolder(folder, create);
-  if (trusted.fd < 0) return trusted.folder + " is not safe for root (" + trusted.reason + ")";
-  ::close(trusted.fd);
-  return "";
+  const TrustedFolder trusted = OpenTrustedFolder(folder, create);
+  const HeldFd opened(trusted.fd);  // only whether it opens matters
+  return opened.get() < 0 ? trusted.folder + " is not safe for root (" + trusted.reason + ")" : "";
 }
 
 // A settings file beside the program that this user can keep up to date: an
