@@ -54,7 +54,8 @@ class ShredRun {
   RunCheck Checkpoint();
 
   // Files go in batches: AddFile until it says no (that file starts the next
-  // batch) or the list ends, BatchPass for each pass from 1, then EndBatch.
+  // batch) or the list ends, the batch's Pass for each pass from 1, then
+  // EndBatch.
   bool AddFile(const ListedEntry& file);
   // What stayed of the batch, by position in it, with why; empties the batch.
   // After a stop only the files it left partly overwritten are named, but
@@ -64,10 +65,14 @@ class ShredRun {
   // gone, else why it stayed.
   std::optional<Survivor> RemoveFolder(const ListedEntry& folder);
 
-  // Reaches the folder holding `entry`: nothing, or why it cannot be reached.
+  // Reaches the folder holding `entry`: nothing, or why it cannot be reached,
+  // with the errno in `error`.
   std::optional<SurvivalReason> Reach(const ListedEntry& entry, int& error);
-  // What became of a file; what this program destroyed is remembered.
+  // Why a file stayed; nothing when it is gone or was listed again under an
+  // identity only the run could tell was the same. A file gone is remembered
+  // as destroyed and counted where its content may survive.
   std::optional<Survivor> OutcomeOf(const ShredFile& file);
+  // Reaches and removes `folder`: nothing when it went, else why it stayed.
   std::optional<Survivor> RemoveFolderOnce(const ListedEntry& folder);
   // Drops a "no longer there" survivor that this program destroyed itself.
   std::optional<Survivor> Settle(const EntryId& id, std::optional<Survivor> survivor);

@@ -41,17 +41,21 @@ std::string DescribeReason(const Survivor& survivor) {
 
 SurvivalReason ReasonOf(int error, const EntryInfo* entry) {
   switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP:  // a link now where the entry was: the entry went, a link came
-    case kIdentityChanged:
-      return SurvivalReason::kNotFound;  // moved, swapped or replaced meanwhile
-    case EXDEV:
-    case EBUSY:
+    // Moved, swapped or replaced meanwhile:
+    case ENOENT:   // nothing has the name any more
+    case ENOTDIR:  // a folder on the way is something else now
+    // Every step opens with O_NOFOLLOW, and a listed link is removed as
+    // itself: a link met where the listed entry was means the entry is gone.
+    case ELOOP:
+    case kIdentityChanged:  // the name leads to another object
+      return SurvivalReason::kNotFound;
+    case EXDEV:  // the way down refuses to step onto another mount
+    case EBUSY:  // the kernel removes no mount point
       return SurvivalReason::kOtherFileSystem;
     case ENOTEMPTY:
-    case EEXIST:
+    case EEXIST:  // what some file systems say instead of ENOTEMPTY
       return SurvivalReason::kNotEmpty;
+    // A refusal by the inode flags reads as one by permissions.
     case EACCES:
     case EPERM:
       if (entry != nullptr && entry->immutable) return SurvivalReason::kImmutable;
