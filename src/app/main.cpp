@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "picking/handed_paths.h"
+#include "platform/paths.h"
 #include "shell/app_icon.h"
 #include "shell/command_line.h"
 #include "shell/form1.h"

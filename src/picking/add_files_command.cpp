@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "picking/core/c_file_dialog.h"
-#include "scan/core/add_backslash.h"
+#include "platform/path_text.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/module1.h"
 #include "shell/form1.h"
@@ -33,8 +33,7 @@ void AddFilesClick(Form1& form) {
     const GateRules rules = ProgramGateRules(IniPath);
     RefusalNotice refusals;
     for (int32_t i = 0; i < count; ++i) {
-      dir = AddBackslash(dir, "/");
-      const GateVerdict verdict = PassGate(dir + names[static_cast<size_t>(i)], rules);
+      const GateVerdict verdict = PassGate(JoinPath(dir, names[static_cast<size_t>(i)]), rules);
       if (verdict.refusal) {
         refusals.Add(verdict);
       } else {

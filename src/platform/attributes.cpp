@@ -3,22 +3,13 @@
 #include <sys/stat.h>
 
 #include "platform/file_ops.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
-bool IsHiddenName(const std::string& name) {
-  return !name.empty() && name[0] == '.';
+bool IsHiddenName(std::string_view name) {
+  return !name.empty() && name.front() == '.';
 }
-
-namespace {
-std::string LastComponent(const std::string& path) {
-  std::string::size_type end = path.size();
-  while (end > 1 && path[end - 1] == '/') --end;
-  std::string::size_type slash = path.rfind('/', end - 1);
-  if (slash == std::string::npos) return path.substr(0, end);
-  return path.substr(slash + 1, end - slash - 1);
-}
-}  // namespace
 
 std::optional<uint32_t> GetAttr(const std::string& path) {
   struct stat st {};

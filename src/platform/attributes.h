@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -14,7 +15,7 @@ inline constexpr uint32_t kAttrNormal = 128;
 inline constexpr uint32_t kAttrSymlink = 0x400;
 
 // Hidden means the last component begins with ".".
-bool IsHiddenName(const std::string& name);
+bool IsHiddenName(std::string_view name);
 
 // The attribute word of `path`, or nothing when it cannot be read (missing, access refused).
 std::optional<uint32_t> GetAttr(const std::string& path);

@@ -92,13 +92,10 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
   const std::string_view path = entry.path;
   const size_t anchor_end = entry.anchor_length;
   // The entry's own name, and where the path of its folder ends.
-  size_t end = path.size();
-  while (end > anchor_end && path[end - 1] == '/') --end;
-  size_t start = path.rfind('/', end == 0 ? 0 : end - 1);
-  start = start == std::string_view::npos ? 0 : start + 1;
-  if (start < anchor_end || start >= end) return kIdentityChanged;  // nothing below the anchor
-  size_t parent_end = start;
-  while (parent_end > anchor_end && path[parent_end - 1] == '/') --parent_end;
+  const std::string_view name = LastComponent(path);
+  const size_t start = static_cast<size_t>(name.data() - path.data());
+  if (start < anchor_end || name.empty()) return kIdentityChanged;  // nothing below the anchor
+  const size_t parent_end = std::max<size_t>(ParentLength(path), anchor_end);
 
   std::string_view anchor = anchor_end == 0 ? std::string_view(".") : path.substr(0, anchor_end);
   if (!path_known_ || levels_.empty() || levels_[0].name != anchor ||
@@ -138,7 +135,7 @@ int DirCursor::MoveToParentOf(const ListedEntry& entry, const Expect& expect) {
     i = stop;
   }
   current_.assign(path.substr(0, parent_end));
-  name_.assign(path.substr(start, end - start));
+  name_.assign(name);
   return 0;
 }
 

@@ -37,7 +37,7 @@ std::optional<uint32_t> EntryAttributes(const std::string& prefix, const struct 
     type = TypeOf(st);
   }
   uint32_t attributes = TypeBits(type);
-  if (entry.d_name[0] == '.') attributes |= kAttrHidden;
+  if (IsHiddenName(entry.d_name)) attributes |= kAttrHidden;
   return attributes == 0 ? kAttrNormal : attributes;
 }
 

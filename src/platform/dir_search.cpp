@@ -2,6 +2,7 @@
 
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
@@ -42,14 +43,9 @@ void DirSearch::Close() {
 
 std::string DirSearch::First(const std::string& pattern, uint32_t attributes) {
   Close();
-  std::string::size_type slash = pattern.rfind('/');
-  if (slash == std::string::npos) {
-    directory_.clear();
-    mask_ = pattern;
-  } else {
-    directory_ = pattern.substr(0, slash + 1);
-    mask_ = pattern.substr(slash + 1);
-  }
+  const SlashSplit split = SplitAtLastSlash(pattern);
+  directory_ = split.folder;
+  mask_ = split.name;
   allowed_ = attributes;
   if (mask_.empty()) return {};  // an empty mask matches nothing
   dir_ = ::opendir(directory_.empty() ? "." : directory_.c_str());

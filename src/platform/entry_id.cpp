@@ -4,8 +4,12 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
+
+#include "platform/held_fd.h"
+#include "platform/own_links.h"
 
 namespace corvane {
 
@@ -56,6 +60,10 @@ bool SameEntry(const EntryId& listed, const EntryId& found) {
   return listed.kind == Stamp::kNone || (listed.kind == found.kind && listed.stamp == found.stamp);
 }
 
+EntryId StatIdentity(const struct stat& st) {
+  return {(major(st.st_dev) << 20) | minor(st.st_dev), Stamp::kNone, st.st_ino, 0};
+}
+
 uint64_t BornByNow() {
   auto nanoseconds = [](clockid_t clock) {
     timespec now{};
@@ -93,16 +101,15 @@ int ReadEntry(int dirfd, const char* name, EntryInfo& info, unsigned flags) {
   }
   const bool dir = S_ISDIR(info.mode);
   if (!(S_ISREG(info.mode) || dir)) return 0;
-  int fd = ::openat(dirfd, name,
-                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW) |
-                        (dir ? O_DIRECTORY : 0));
-  if (fd < 0) return 0;  // identified by device and inode number only
+  const HeldFd fd(::openat(dirfd, name,
+                           O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                               (follow ? 0 : O_NOFOLLOW) | (dir ? O_DIRECTORY : 0)));
+  if (fd.get() < 0) return 0;  // identified by device and inode number only
   // The name may have changed hands since; the descriptor tells the truth.
-  if (StatxAt(fd, "", AT_EMPTY_PATH, sx) == 0) {
+  if (StatxAt(fd.get(), "", AT_EMPTY_PATH, sx) == 0) {
     Fill(sx, info);
-    ReadGeneration(fd, info);
+    ReadGeneration(fd.get(), info);
   }
-  ::close(fd);
   return 0;
 }
 
@@ -110,17 +117,6 @@ int CheckEntry(int dirfd, const char* name, const EntryId& listed, EntryInfo& fo
   const unsigned flags = listed.kind == Stamp::kGeneration ? 0u : unsigned{kNoOpen};
   if (int error = ReadEntry(dirfd, name, found, flags); error != 0) return error;
   return SameEntry(listed, found.id) ? 0 : kIdentityChanged;
-}
-
-uint32_t ParentLength(std::string_view path) {
-  size_t end = path.size();
-  while (end > 1 && path[end - 1] == '/') --end;
-  size_t slash = path.rfind('/', end == 0 ? 0 : end - 1);
-  if (slash == std::string_view::npos) return 0;
-  // Keep the root's own slash; drop the separators between folder and name.
-  size_t length = slash;
-  while (length > 0 && path[length - 1] == '/') --length;
-  return static_cast<uint32_t>(length == 0 ? 1 : length);
 }
 
 std::string AnchorPath(const ListedEntry& entry) {
@@ -133,20 +129,16 @@ std::optional<ListedEntry> IdentifyPath(std::string path) {
   entry.path = std::move(path);
   entry.anchor_length = ParentLength(entry.path);
   if (entry.path.empty()) return std::nullopt;
-  // The last component, without the separators around it ("." for none).
-  size_t first = entry.anchor_length, last = entry.path.size();
-  while (first < last && entry.path[first] == '/') ++first;
-  while (last > first + 1 && entry.path[last - 1] == '/') --last;
-  const std::string name = first < last ? entry.path.substr(first, last - first) : ".";
-  // The anchor is the user's own path: its links are followed.
-  int anchor = ::open(AnchorPath(entry).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (anchor < 0) return std::nullopt;
+  const std::string_view last = LastComponent(entry.path);
+  const std::string name = last.empty() ? "." : std::string(last);  // "/" is "." in "/"
+  // The anchor is the user's own path, opened as every later step reopens it.
+  const HeldFd anchor(OpenFolderByOwnLinks(AnchorPath(entry), ::getuid(), O_RDONLY).fd);
+  if (anchor.get() < 0) return std::nullopt;
   EntryInfo info;
-  bool known = ReadEntry(anchor, "", info) == 0;
+  bool known = ReadEntry(anchor.get(), "", info) == 0;
   entry.anchor_id = info.id;
-  known = known && ReadEntry(anchor, name.c_str(), info) == 0;
+  known = known && ReadEntry(anchor.get(), name.c_str(), info) == 0;
   entry.id = info.id;
-  ::close(anchor);
   if (!known) return std::nullopt;
   return entry;
 }

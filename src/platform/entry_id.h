@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/path_text.h"  // ParentLength: where an anchor ends
+
 namespace corvane {
 
 // What tells two objects with the same inode number apart.
@@ -35,6 +37,8 @@ struct EntryId {
   Stamp kind = Stamp::kNone;
   uint64_t ino = 0;
   uint64_t stamp = 0;
+  // The same record, field for field: for merging and "no identity" checks.
+  // Whether two reads found the same object is SameEntry's to say.
   bool operator==(const EntryId&) const = default;
 };
 
@@ -45,6 +49,9 @@ inline constexpr int kIdentityChanged = ESTALE;
 // the listed identity holds one, the same kind of stamp with the same value;
 // for kBornBy, a birth time no later than the stamp.
 bool SameEntry(const EntryId& listed, const EntryId& found);
+
+// The identity a stat buffer holds: device and inode number, no stamp.
+EntryId StatIdentity(const struct stat& st);
 
 // A kBornBy stamp for a listing that starts now: every object that exists
 // now was born by it, and none created after this returns can be. Returns
@@ -91,10 +98,6 @@ struct ListedEntry {
   // A folder the user chose or handed over itself, not one found inside it.
   bool chosen = false;
 };
-
-// Where the anchor of a path ends: the length of its directory part ("/a/b"
-// gives 2, "/a" gives 1, "a" gives 0), trailing separators ignored.
-uint32_t ParentLength(std::string_view path);
 
 // The anchor's own path: the first `anchor_length` bytes, or "." for none.
 std::string AnchorPath(const ListedEntry& entry);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/modal.h"
-#include "platform/paths.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
@@ -49,10 +49,10 @@ FileRequest RequestFromRecord(const OPENFILENAME& ofn, bool save) {
 // The directory of a path ("/" for an entry of the root) and the name in it;
 // false for a path with no directory part or no name.
 bool SplitPath(const std::string& path, std::string& dir, std::string& name) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos || slash + 1 == path.size()) return false;
+  const SlashSplit split = SplitAtLastSlash(path);
+  if (split.folder.empty() || split.name.empty()) return false;
   dir = ParentFolder(path);
-  name = path.substr(slash + 1);
+  name = split.name;
   return true;
 }
 

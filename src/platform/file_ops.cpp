@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/path_text.h"
+
 namespace corvane {
 
 bool EntryExists(const std::string& path) {
@@ -11,8 +13,7 @@ bool EntryExists(const std::string& path) {
 
 bool IsSymbolicLink(const std::string& path) {
   // A trailing "/" would make lstat look through the link.
-  std::string own = path;
-  while (own.size() > 1 && own.back() == '/') own.pop_back();
+  const std::string own(WithoutTrailingSlashes(path));
   struct stat st {};
   return !own.empty() && ::lstat(own.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }

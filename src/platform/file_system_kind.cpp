@@ -260,7 +260,7 @@ std::optional<size_t> FileSystemTally::Place(int fd, const std::string& path) {
       if (mountPoint.empty()) mountPoint = MountPointIn(*mountinfo_, device, path);
       index = atRisk_.size();
       atRisk_.push_back({name.empty() ? "an unknown file system" : name, mountPoint, 0,
-                         path.substr(0, std::max<size_t>(path.find_last_of('/'), 1)), device});
+                         ParentFolder(path), device});
     }
     known = byDevice_.emplace(info.id.dev, index).first;
   }

@@ -6,29 +6,18 @@
 
 #include <cerrno>
 #include <deque>
+#include <iterator>
+#include <vector>
+
+#include "platform/held_fd.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
-namespace {
-
-// Replaces `*fd` by `next`.
-void Step(int* fd, int next) {
-  ::close(*fd);
-  *fd = next;
-}
-
-}  // namespace
-
 void PushComponents(const std::string& path, std::deque<std::string>& rest) {
-  std::deque<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t slash = path.find('/', start);
-    if (slash == std::string::npos) slash = path.size();
-    if (slash > start) parts.push_back(path.substr(start, slash - start));
-    start = slash + 1;
-  }
-  rest.insert(rest.begin(), parts.begin(), parts.end());
+  std::vector<std::string> parts = PathComponents(path);
+  rest.insert(rest.begin(), std::make_move_iterator(parts.begin()),
+              std::make_move_iterator(parts.end()));
 }
 
 std::string LinkTarget(int linkFd) {
@@ -46,9 +35,9 @@ std::string LinkTarget(int linkFd) {
 
 FolderOpening OpenFolderByOwnLinks(const std::string& path, uid_t user, int flags) {
   FolderOpening result;
-  const bool absolute = !path.empty() && path[0] == '/';
-  int current = ::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (current < 0) {
+  const bool absolute = IsAbsolutePath(path);
+  HeldFd current(::open(absolute ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (current.get() < 0) {
     result.error = errno;
     return result;
   }
@@ -60,44 +49,40 @@ FolderOpening OpenFolderByOwnLinks(const std::string& path, uid_t user, int flag
     const std::string name = std::move(rest.front());
     rest.pop_front();
     if (name == ".") continue;
-    int next = ::openat(current, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    HeldFd next(::openat(current.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (next < 0 || ::fstat(next, &st) != 0) {
+    if (next.get() < 0 || ::fstat(next.get(), &st) != 0) {
       result.error = errno;
-      if (next >= 0) ::close(next);
       break;
     }
-    const std::string shown = walked + "/" + name;
+    const std::string shown = JoinPath(walked, name);
     if (S_ISLNK(st.st_mode)) {
-      std::string target = LinkTarget(next);
-      ::close(next);
+      std::string target = LinkTarget(next.get());
       if (st.st_uid != 0 && st.st_uid != user) {
         result.error = ELOOP;
         result.foreignLink = shown;
       } else if (++links > kMaxLinks || target.empty()) {
         result.error = target.empty() ? ENOENT : ELOOP;
-      } else if (target[0] == '/') {
-        Step(&current, ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        walked.clear();
-        PushComponents(target, rest);
       } else {
+        if (IsAbsolutePath(target)) {
+          current = HeldFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+          walked.clear();
+        }
         PushComponents(target, rest);
       }
       continue;
     }
     if (!S_ISDIR(st.st_mode)) {
-      ::close(next);
       result.error = ENOTDIR;
       break;
     }
-    Step(&current, next);
+    current = std::move(next);
     walked = shown;
   }
   if (result.error == 0) {
-    result.fd = ::openat(current, ".", flags | O_DIRECTORY | O_CLOEXEC);
+    result.fd = ::openat(current.get(), ".", flags | O_DIRECTORY | O_CLOEXEC);
     if (result.fd < 0) result.error = errno;
   }
-  ::close(current);
   return result;
 }
 

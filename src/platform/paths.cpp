@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <vector>
 
-#include "platform/entry_id.h"
+#include "platform/path_text.h"
 #include "platform/text.h"
 
 namespace corvane {
@@ -120,9 +121,14 @@ std::string ExecutableDirectory() {
   return exe.empty() ? "." : ParentFolder(exe);
 }
 
-std::string ParentFolder(const std::string& path) {
-  const uint32_t length = ParentLength(path);
-  return length == 0 ? "." : path.substr(0, length);
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+  return buffer;
 }
 
 }  // namespace corvane

@@ -17,10 +17,6 @@ std::string DisplayForm(const std::string& bytes);
 // display form. Returns the input unchanged when nothing better is found.
 std::string ResolveDisplayPath(const std::string& display);
 
-// The folder that holds `path`'s last component: "/a" for "/a/b", "/" for
-// "/a", "." for a bare name. Trailing and doubled separators are ignored.
-std::string ParentFolder(const std::string& path);
-
 // The path a "file:" URI names on this computer, its percent-escapes decoded
 // byte for byte; nothing for another scheme, another host or a malformed one.
 std::optional<std::string> LocalPathOfUri(const std::string& uri);
@@ -29,5 +25,8 @@ std::optional<std::string> LocalPathOfUri(const std::string& uri);
 std::string ExecutablePath();
 // The directory that holds it; "." when unknown.
 std::string ExecutableDirectory();
+
+// The current directory, as bytes; empty when it cannot be read.
+std::string CurrentDirectory();
 
 }  // namespace corvane

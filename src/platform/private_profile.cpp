@@ -13,8 +13,10 @@
 #include <random>
 #include <thread>
 
+#include "platform/entry_id.h"
 #include "platform/file_ops.h"
-#include "platform/paths.h"
+#include "platform/held_fd.h"
+#include "platform/path_text.h"
 #include "platform/text.h"
 #include "platform/trusted_folder.h"
 
@@ -27,7 +29,7 @@ ProfileReadHook g_readHook = nullptr;
 ProfileSyncCall g_sync = &::fsync;
 
 // Blanks, and the '\r' that a CRLF file leaves at the end of each line.
-std::string_view Trim(std::string_view s) {
+std::string_view TrimIniBlanks(std::string_view s) {
   auto blank = [](char c) { return IsBlank(c) || c == '\r'; };
   while (!s.empty() && blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && blank(s.back())) s.remove_suffix(1);
@@ -68,7 +70,7 @@ Lookup Find(std::string_view content, std::string_view section, std::string_view
     size_t end = newline == std::string_view::npos ? content.size() : newline + 1;
     std::string_view raw =
         content.substr(pos, (newline == std::string_view::npos ? end : newline) - pos);
-    std::string_view line = Trim(raw);
+    std::string_view line = TrimIniBlanks(raw);
     size_t lineStart = pos;
     pos = end;
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
@@ -80,7 +82,7 @@ Lookup Find(std::string_view content, std::string_view section, std::string_view
       size_t close = line.find(']');
       // A header without its closing bracket starts a section nobody can name.
       if (text && close != std::string_view::npos &&
-          SameName(Trim(line.substr(1, close - 1)), section)) {
+          SameName(TrimIniBlanks(line.substr(1, close - 1)), section)) {
         inSection = true;
         found.sectionFound = true;
         found.insertAt = end;
@@ -90,13 +92,13 @@ Lookup Find(std::string_view content, std::string_view section, std::string_view
     if (!inSection || !text) continue;
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    std::string_view name = Trim(line.substr(0, eq));
+    std::string_view name = TrimIniBlanks(line.substr(0, eq));
     if (name.empty()) continue;
     found.insertAt = end;
     if (found.keyFound || !SameName(name, key)) continue;
     found.keyFound = true;
     size_t lineOffset = static_cast<size_t>(line.data() - content.data());
-    std::string_view value = Trim(line.substr(eq + 1));
+    std::string_view value = TrimIniBlanks(line.substr(eq + 1));
     found.valueBegin =
         value.empty() ? lineOffset + eq + 1 : static_cast<size_t>(value.data() - content.data());
     found.valueEnd = found.valueBegin + value.size();
@@ -106,10 +108,10 @@ Lookup Find(std::string_view content, std::string_view section, std::string_view
   return found;
 }
 
-enum class FileState { Missing, Regular, Unusable };
+enum class IniFileState { Missing, Regular, Unusable };
 
 struct FileRead {
-  FileState state = FileState::Unusable;
+  IniFileState state = IniFileState::Unusable;
   std::string content;
   struct stat info {};
   bool tooLarge = false;
@@ -122,20 +124,16 @@ class Folder {
  public:
   // Root takes only a folder no one else can change, so that a co-user's
   // link can never lead what root writes elsewhere.
-  explicit Folder(const std::string& path) : path_(ParentFolder(path)) {
-    size_t slash = path.rfind('/');
-    base_ = slash == std::string::npos ? path : path.substr(slash + 1);
+  explicit Folder(const std::string& path)
+      : path_(ParentFolder(path)), base_(SplitAtLastSlash(path).name) {
     if (path.empty() || base_.empty()) return;
-    fd_ = ::geteuid() == 0 ? OpenTrustedFolder(path_, false).fd
-                           : ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  }
-  ~Folder() {
-    if (fd_ >= 0) ::close(fd_);
+    fd_ = HeldFd(::geteuid() == 0 ? OpenTrustedFolder(path_, false).fd
+                                  : ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   }
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   const std::string& path() const { return path_; }
   // The file's name in the folder.
   const char* base() const { return base_.c_str(); }
@@ -143,7 +141,7 @@ class Folder {
  private:
   std::string path_;
   std::string base_;
-  int fd_ = -1;
+  HeldFd fd_;
 };
 
 // Reads at most `limit` bytes of the regular file in `folder`. Never follows a
@@ -153,40 +151,37 @@ FileRead ReadRegularFile(const Folder& folder, size_t limit) {
   FileRead result;
   if (folder.fd() < 0) return result;
   if (::fstatat(folder.fd(), folder.base(), &result.info, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (errno == ENOENT) result.state = FileState::Missing;
+    if (errno == ENOENT) result.state = IniFileState::Missing;
     return result;
   }
   if (!S_ISREG(result.info.st_mode)) return result;
-  int fd = ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return result;
-  if (::fstat(fd, &result.info) != 0 || !S_ISREG(result.info.st_mode)) {
-    ::close(fd);
+  const HeldFd fd(
+      ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0 || ::fstat(fd.get(), &result.info) != 0 || !S_ISREG(result.info.st_mode))
     return result;
-  }
   std::string data;
   char chunk[65536];
   bool failed = false;
   while (data.size() <= limit) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) failed = true;
     if (n <= 0) break;
     data.append(chunk, static_cast<size_t>(n));
   }
-  ::close(fd);
   if (failed) return result;
   if (data.size() > limit) {
     result.tooLarge = true;
     data.resize(limit);
   }
-  result.state = FileState::Regular;
+  result.state = IniFileState::Regular;
   result.content = std::move(data);
   return result;
 }
 
 std::string FileContentForReading(const std::string& path) {
   FileRead file = ReadRegularFile(Folder(path), kProfileSizeLimit);
-  if (file.state != FileState::Regular) return {};
+  if (file.state != IniFileState::Regular) return {};
   // The last line of a cut file may be incomplete: leave it out.
   if (file.tooLarge) file.content.resize(file.content.rfind('\n') + 1);
   return std::move(file.content);
@@ -201,7 +196,7 @@ bool Writable(std::string_view section, std::string_view key, std::string_view v
   if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value))
     return false;
   if (section.find(']') != std::string_view::npos) return false;
-  key = Trim(key);
+  key = TrimIniBlanks(key);
   return !key.empty() && key.find('=') == std::string_view::npos && key.front() != '[' &&
          key.front() != ';' && key.front() != '#';
 }
@@ -211,7 +206,7 @@ bool EndsWithBlankLine(std::string_view text) {
   size_t lastBreak = text.size() - 1;
   size_t start = lastBreak == 0 ? std::string_view::npos : text.rfind('\n', lastBreak - 1);
   start = start == std::string_view::npos ? 0 : start + 1;
-  return Trim(text.substr(start, lastBreak - start)).empty();
+  return TrimIniBlanks(text.substr(start, lastBreak - start)).empty();
 }
 
 std::string NewContent(const std::string& old, std::string_view section, std::string_view key,
@@ -263,10 +258,6 @@ int CreateTemporary(const Folder& folder, std::string& tempName) {
   return -1;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // An exclusive lock shared by every writer of the settings file, held while
 // this lives, so that two programs writing settings take turns. It is taken on
 // the folder that holds the file, which stays the same while the file itself
@@ -314,7 +305,7 @@ class FileLock {
     bool held = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     // A file replaced while we locked it is locked afresh at the next try.
     if (held && !(::fstatat(folder.fd(), folder.base(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
-                  SameFile(current, locked))) {
+                  SameEntry(StatIdentity(locked), StatIdentity(current)))) {
       held = false;
       errno = EWOULDBLOCK;
     }
@@ -343,7 +334,8 @@ bool OverwriteInPlace(const Folder& folder, const std::string& content, const st
   int fd = ::openat(folder.fd(), folder.base(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat now {};
-  bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && SameFile(now, old);
+  bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) &&
+            SameEntry(StatIdentity(old), StatIdentity(now));
   ok = ok && WriteAll(fd, content) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
        g_sync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
@@ -374,7 +366,7 @@ bool ReplaceFile(const Folder& folder, const std::string& content, const struct 
   }
   ok = ok && WriteAll(fd, content) && g_sync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok && g_renameHook != nullptr) ok = g_renameHook(folder.path() + "/" + tempName);
+  if (ok && g_renameHook != nullptr) ok = g_renameHook(JoinPath(folder.path(), tempName));
   if (ok) ok = ::renameat(folder.fd(), tempName.c_str(), folder.fd(), folder.base()) == 0;
   if (!ok) {
     ::unlinkat(folder.fd(), tempName.c_str(), 0);
@@ -404,7 +396,7 @@ size_t GetPrivateProfileString(const std::string& section, const std::string& ke
                                const std::string& path) {
   out.clear();
   std::string content = FileContentForReading(path);
-  Lookup found = Find(content, Trim(section), Trim(key));
+  Lookup found = Find(content, TrimIniBlanks(section), TrimIniBlanks(key));
   std::string_view value = fallback;
   if (found.keyFound)
     value = std::string_view(content).substr(found.valueBegin, found.valueEnd - found.valueBegin);
@@ -425,12 +417,13 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
   FileLock lock(folder);
   if (!lock.Held()) return 0;
   FileRead file = ReadRegularFile(folder, kProfileSizeLimit);
-  if (file.state == FileState::Unusable || file.tooLarge) return 0;
+  if (file.state == IniFileState::Unusable || file.tooLarge) return 0;
   if (g_readHook != nullptr) g_readHook(path);
-  bool exists = file.state == FileState::Regular;
+  bool exists = file.state == IniFileState::Regular;
   // A read-only settings file stays as it is.
   if (exists && IsReadOnly(file.info.st_mode)) return 0;
-  std::string updated = NewContent(file.content, Trim(section), Trim(key), Trim(value));
+  std::string updated =
+      NewContent(file.content, TrimIniBlanks(section), TrimIniBlanks(key), TrimIniBlanks(value));
   if (exists && updated == file.content) return 1;
   return ReplaceFile(folder, updated, exists ? &file.info : nullptr) ? 1 : 0;
 }

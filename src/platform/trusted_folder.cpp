@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 
+#include "platform/held_fd.h"
 #include "platform/own_links.h"
+#include "platform/path_text.h"
+#include "platform/paths.h"
 
 namespace corvane {
 
@@ -27,76 +29,65 @@ std::string Untrusted(int fd, uid_t user, bool reached) {
   return "";
 }
 
-std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char* cwd = ::getcwd(nullptr, 0);
-  if (cwd == nullptr) return {};
-  std::string full = std::string(cwd) + "/" + path;
-  std::free(cwd);
-  return full;
-}
-
 }  // namespace
 
 TrustedFolder OpenTrustedFolder(const std::string& path, bool create) {
   TrustedFolder result;
   const uid_t user = ::geteuid();
   std::deque<std::string> rest;
-  PushComponents(Absolute(path), rest);
-  std::string walked;  // the folder reached, to name it; "" for "/"
-  int current = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  std::string why = current < 0 ? std::strerror(errno) : Untrusted(current, user, false);
+  // A relative path with no current folder to take it from leaves nothing to walk.
+  const std::string cwd = IsAbsolutePath(path) ? "/" : CurrentDirectory();
+  PushComponents(cwd.empty() ? "" : AbsolutePath(path, cwd), rest);
+  std::string walked = "/";  // the folder reached, to name it
+  HeldFd current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  std::string why =
+      current.get() < 0 ? std::strerror(errno) : Untrusted(current.get(), user, false);
   int links = 0;
   while (why.empty() && !rest.empty()) {
     const std::string name = std::move(rest.front());
     rest.pop_front();
     if (name == ".") continue;
-    const std::string shown =
-        name == ".." ? walked.substr(0, walked.rfind('/')) : walked + "/" + name;
-    int next = ::openat(current, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const std::string shown = name == ".." ? ParentFolder(walked) : JoinPath(walked, name);
+    HeldFd next(::openat(current.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     // Made only here, in a folder already found safe; a name someone else
     // put there first is judged like any other.
-    if (next < 0 && errno == ENOENT && create && ::mkdirat(current, name.c_str(), 0700) == 0)
-      next = ::openat(current, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (next.get() < 0 && errno == ENOENT && create &&
+        ::mkdirat(current.get(), name.c_str(), 0700) == 0)
+      next = HeldFd(::openat(current.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (next < 0 || ::fstat(next, &st) != 0) {
+    if (next.get() < 0 || ::fstat(next.get(), &st) != 0) {
       why = std::strerror(errno);
       walked = shown;
     } else if (S_ISLNK(st.st_mode)) {
-      std::string target = LinkTarget(next);
+      std::string target = LinkTarget(next.get());
       if (st.st_uid != 0 && st.st_uid != user)
         why = "a link owned by user " + std::to_string(st.st_uid);
       else if (++links > kMaxLinks || target.empty())
         why = std::strerror(target.empty() ? ENOENT : ELOOP);
       if (!why.empty()) {
         walked = shown;
-      } else if (target[0] == '/') {
-        ::close(current);
-        current = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-        walked.clear();
-        why = current < 0 ? std::strerror(errno) : Untrusted(current, user, false);
+      } else if (IsAbsolutePath(target)) {
+        current = HeldFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        walked = "/";
+        why = current.get() < 0 ? std::strerror(errno) : Untrusted(current.get(), user, false);
       }
       if (why.empty()) PushComponents(target, rest);
     } else if (!S_ISDIR(st.st_mode)) {
       why = "not a folder";
       walked = shown;
     } else {
-      ::close(current);
-      current = next;
-      next = -1;
+      current = std::move(next);
       walked = shown;
-      why = Untrusted(current, user, false);
+      why = Untrusted(current.get(), user, false);
     }
-    if (next >= 0) ::close(next);
   }
-  if (why.empty()) why = Untrusted(current, user, true);
+  if (why.empty()) why = Untrusted(current.get(), user, true);
   if (why.empty()) {
-    result.fd = ::openat(current, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    result.fd = ::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (result.fd < 0) why = std::strerror(errno);
   }
-  if (current >= 0) ::close(current);
   if (!why.empty()) {
-    result.folder = walked.empty() ? "/" : walked;
+    result.folder = walked;
     result.reason = why;
   }
   return result;

@@ -1,12 +1,10 @@
 #include "shell/command_line.h"
 
-#include <unistd.h>
-
 #include <QCommandLineParser>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/path_text.h"
 #include "platform/paths.h"
 
 namespace corvane {
@@ -28,13 +26,6 @@ const char* const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dogra
 
 void Print(FILE* to, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), to);
-}
-
-// Trailing separators are dropped (a folder chosen in a dialog has none).
-std::string Absolute(std::string path, const std::string& cwd) {
-  if (path.front() != '/') path = (cwd.empty() || cwd.back() != '/' ? cwd + "/" : cwd) + path;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
 }
 
 }  // namespace
@@ -110,7 +101,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       result.exitCode = 2;
       return result;
     }
-    result.wipeFolder = Absolute(folder.toLatin1().toStdString(), cwd);
+    result.wipeFolder = AbsolutePath(folder.toLatin1().toStdString(), cwd);
   }
   for (const QString& argument : parser.positionalArguments()) {
     if (argument.isEmpty()) continue;
@@ -119,12 +110,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       // A launcher hands absolute paths or URIs: without --uris, "sftp://h/x"
       // would be a relative path, which may exist.
       if (std::optional<std::string> local = LocalPathOfUri(bytes); local && !local->empty())
-        result.paths.push_back(Absolute(std::move(*local), cwd));
+        result.paths.push_back(AbsolutePath(*local, cwd));
       else
         result.remote.push_back(std::move(bytes));
       continue;
     }
-    result.paths.push_back(Absolute(std::move(bytes), cwd));
+    result.paths.push_back(AbsolutePath(bytes, cwd));
   }
   // Rebuilt from what the parser took as options: what came after "--" is
   // a positional argument to it, whatever it looks like.
@@ -140,16 +131,6 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       result.toolkitArguments.push_back(std::string("-") + name);
   }
   return result;
-}
-
-std::string CurrentDirectory() {
-  std::string buffer(4096, '\0');
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-  return buffer;
 }
 
 }  // namespace corvane

@@ -29,7 +29,4 @@ struct CommandLine {
 // the exact bytes of their arguments; relative ones are taken from `cwd`.
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& cwd);
 
-// The current directory, as bytes; empty when it cannot be read.
-std::string CurrentDirectory();
-
 }  // namespace corvane

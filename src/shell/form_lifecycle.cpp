@@ -3,6 +3,7 @@
 #include "picking/core/c_file_dialog.h"
 #include "platform/attributes.h"
 #include "platform/dir_search.h"
+#include "platform/path_text.h"
 #include "shell/core/module1.h"
 #include "shell/form1.h"
 
@@ -14,8 +15,7 @@ namespace {
 // directory, a FIFO, a device or a symbolic link of that name is not there.
 bool SettingsFilePresent(const std::string& path) {
   if (path.empty()) return false;
-  size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string_view name = SplitAtLastSlash(path).name;
   DirSearch search;
   for (std::string found = search.First(path, 0); !found.empty(); found = search.Next()) {
     if (found == name) return search.CurrentAttributes() == kAttrNormal;

@@ -137,12 +137,6 @@ TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   ::close(fd);
 }
 
-TEST(PathGate, NormalisesBySpellingAlone) {
-  for (auto [in, out] : std::vector<std::pair<std::string, std::string>>{
-           {"/a//b/./c/", "/a/b/c"}, {"/a/b/../../..", "/"}, {"a/../../b", "../b"}, {"./", "."}})
-    EXPECT_EQ(NormalPath(in), out) << in;
-}
-
 TEST(HomeFolder, AnAbsoluteHomeElseTheAccountsAndBothCount) {
   const struct passwd* account = ::getpwuid(::getuid());
   ASSERT_NE(account, nullptr);

@@ -128,16 +128,20 @@ TEST(Paths, DisplayFormAndBackToBytes) {
 }  // namespace
 }  // namespace corvane
 
-#include "scan/core/add_backslash.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 namespace {
-TEST(AddBackslash, AppendsOneSeparatorAtMost) {
-  EXPECT_EQ(AddBackslash("/tmp", "/"), "/tmp/");
-  EXPECT_EQ(AddBackslash("/tmp/", "/"), "/tmp/");
-  EXPECT_EQ(AddBackslash("/", "/"), "/");
-  EXPECT_EQ(AddBackslash("", "/"), "/");
-  EXPECT_EQ(AddBackslash("/tmp/", "//"), "/tmp///");
+TEST(PathText, JoinsWithOneSeparatorAtMost) {
+  for (auto [folder, joined] : std::vector<std::pair<std::string, std::string>>{
+           {"/tmp", "/tmp/x"}, {"/tmp/", "/tmp/x"}, {"/", "/x"}, {"", "/x"}})
+    EXPECT_EQ(JoinPath(folder, "x"), joined) << folder;
+}
+
+TEST(PathText, NormalisesBySpellingAlone) {
+  for (auto [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"/a//b/./c/", "/a/b/c"}, {"/a/b/../../..", "/"}, {"a/../../b", "../b"}, {"./", "."}})
+    EXPECT_EQ(NormalPath(in), out) << in;
 }
 }  // namespace
 }  // namespace corvane

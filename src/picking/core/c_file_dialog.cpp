@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/file_dialogs.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
@@ -103,15 +104,10 @@ void cFileDialog::ParseMultiFileName(std::string& sDir, std::vector<std::string>
   size_t firstNull = selection.find('\0');
   if (firstNull == std::string::npos) {
     // One file: its full path.
-    size_t slash = selection.rfind('/');
+    const SlashSplit split = SplitAtLastSlash(selection);
     lFileCount = 1;
-    if (slash == std::string::npos) {
-      sDir.clear();
-      sFiles.assign(1, selection);
-    } else {
-      sDir = selection.substr(0, slash + 1);
-      sFiles.assign(1, selection.substr(slash + 1));
-    }
+    sDir = split.folder;
+    sFiles.assign(1, std::string(split.name));
     return;
   }
 

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/path_text.h"
 #include "platform/paths.h"
 
 namespace corvane {
@@ -32,7 +33,7 @@ DialogError::DialogError(int32_t number)
 
 std::string DialogErrorSource() {
   const std::string exe = ExecutablePath();
-  std::string name = exe.substr(exe.rfind('/') + 1);  // npos + 1 == 0
+  std::string name(SplitAtLastSlash(exe).name);
   // A leading dot starts a hidden name, not an extension.
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);

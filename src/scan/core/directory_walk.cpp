@@ -2,14 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/attributes.h"
 #include "platform/dir_listing.h"
-#include "scan/core/add_backslash.h"
+#include "platform/held_fd.h"
+#include "platform/path_text.h"
 #include "scan/core/tree_walk.h"
 
 namespace corvane {
@@ -33,21 +33,20 @@ std::vector<std::string> SplitMasks(const std::string& filespec) {
 }
 
 ResultList GetDirectories(const std::string& path, int32_t Attributes, bool IncludePath) {
-  std::string directory = AddBackslash(path, "/");
-  int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
+  const std::string directory = JoinPath(path, "");  // "" is the root
+  const HeldFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return {};
     throw DirectoryListError(path, errno);
   }
   std::vector<DirEntryAt> entries;
-  int error = ReadDirectoryAt(fd, entries);
-  ::close(fd);
-  if (error != 0) throw DirectoryListError(path, error);
+  if (int error = ReadDirectoryAt(fd.get(), entries); error != 0)
+    throw DirectoryListError(path, error);
   const auto allowed = static_cast<uint32_t>(Attributes);
   ResultList result;
   for (DirEntryAt& entry : entries) {
     if (entry.type != DT_DIR) continue;
-    if (entry.name[0] == '.' && (allowed & kAttrHidden) == 0) continue;
+    if (IsHiddenName(entry.name) && (allowed & kAttrHidden) == 0) continue;
     result.Add(IncludePath ? directory + entry.name : std::move(entry.name));
   }
   return result;

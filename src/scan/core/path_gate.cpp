@@ -8,13 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 
 #include "platform/entry_id.h"
 #include "platform/file_system_kind.h"
+#include "platform/held_fd.h"
 #include "platform/home_folder.h"
 #include "platform/modal.h"
 #include "platform/own_links.h"
+#include "platform/path_text.h"
 #include "platform/paths.h"
 #include "scan/core/tree_walk.h"
 
@@ -30,15 +31,6 @@ std::string UnreadableReason(int error) {
   return std::string("It cannot be read: ") + std::strerror(error) + ".";
 }
 
-// The non-empty components of `path`, in order.
-std::vector<std::string> Components(const std::string& path) {
-  std::vector<std::string> parts;
-  std::istringstream in(path);
-  for (std::string part; std::getline(in, part, '/');)
-    if (!part.empty()) parts.push_back(part);
-  return parts;
-}
-
 std::optional<EntryId> IdentityOf(const std::string& path) {
   EntryInfo info;
   if (path.empty() || ReadEntry(AT_FDCWD, path.c_str(), info, kFollowLinks | kNoOpen) != 0)
@@ -52,10 +44,10 @@ bool IsOrHolds(const EntryId& target, const std::string& folder) {
   std::string path = folder;
   std::optional<EntryId> current = IdentityOf(path);
   for (int depth = 0; current && depth < 4096; ++depth) {
-    if (*current == target) return true;
+    if (SameEntry(target, *current)) return true;
     path += "/..";
     std::optional<EntryId> parent = IdentityOf(path);
-    if (!parent || *parent == *current) return false;  // the root
+    if (!parent || SameEntry(*current, *parent)) return false;  // the root
     current = parent;
   }
   return false;
@@ -82,17 +74,17 @@ bool LooksLikeAnother(const std::string& folder, const std::string& name, ShownN
   // `name` itself is among them when it exists.
   struct stat st {};
   const bool exists =
-      ::fstatat(AT_FDCWD, (folder + "/" + name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+      ::fstatat(AT_FDCWD, JoinPath(folder, name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   return it != counts.end() && it->second > (exists ? 1 : 0);
 }
 
 std::optional<std::string> LookAlikeRefusal(const std::string& path, ShownNames& cache) {
-  std::string folder = path[0] == '/' ? "/" : ".";
-  for (const std::string& part : Components(path)) {
+  std::string folder = IsAbsolutePath(path) ? "/" : ".";
+  for (const std::string& part : PathComponents(path)) {
     if (LooksLikeAnother(folder, part, cache))
       return "Another entry in its folder shows the same name (" + DisplayForm(part) +
              "), so which one was picked cannot be told.";
-    folder = folder == "/" ? "/" + part : folder + "/" + part;
+    folder = JoinPath(folder, part);
   }
   return std::nullopt;
 }
@@ -107,16 +99,20 @@ GateKind KindBySpelling(const std::string& path) {
 
 std::optional<std::string> IdentityRefusal(const EntryId& id, const std::string& path,
                                            const GateRules& rules) {
-  if (id == IdentityOf("/")) return "It is the root of the file system.";
+  auto is = [&id](const std::string& path) {
+    const std::optional<EntryId> other = IdentityOf(path);
+    return other && SameEntry(*other, id);
+  };
+  if (is("/")) return "It is the root of the file system.";
   for (const std::string& home : rules.homes)
-    if (id == IdentityOf(home)) return "It is your home folder.";
+    if (is(home)) return "It is your home folder.";
   for (const std::string& folder : rules.programFolders) {
-    if (id == IdentityOf(folder)) return "It is the folder of Corvane and its settings.";
+    if (is(folder)) return "It is the folder of Corvane and its settings.";
     if (IsOrHolds(id, folder)) return "It holds the folder of Corvane and its settings.";
   }
   for (const std::string& folder : rules.remoteCopyFolders) {
     const std::optional<EntryId> copies = IdentityOf(folder);
-    if (copies && (id == *copies || IsOrHolds(*copies, ParentFolder(path))))
+    if (copies && (SameEntry(*copies, id) || IsOrHolds(*copies, ParentFolder(path))))
       return "It is a local copy of a remote file: destroying it would leave the original "
              "where it is.";
   }
@@ -137,12 +133,11 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   }
   if ((verdict.refusal = IdentityRefusal(st.id, verdict.path, rules))) return;
   // A link is destroyed as itself: what matters is where the link lies.
-  int fd = root || S_ISLNK(st.mode)
-               ? ::dup(parent)
-               : ::openat(parent, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return;
-  std::string type = rules.fileSystemName ? rules.fileSystemName(fd) : std::string();
-  ::close(fd);
+  const HeldFd fd(root || S_ISLNK(st.mode)
+                      ? ::dup(parent)
+                      : ::openat(parent, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.get() < 0) return;
+  const std::string type = rules.fileSystemName ? rules.fileSystemName(fd.get()) : std::string();
   if (FileSystemKindNamed(type).pseudo) {
     verdict.refusal = "It lies on " + type + ", a file system the kernel makes up, which holds " +
                       "no files to destroy.";
@@ -151,13 +146,9 @@ void Judge(int parent, const std::string& name, const GateRules& rules, bool fol
   // Only an open tells: root passes any mode, and a file that cannot be read
   // may still be unlinked, so only folders are tried.
   if (verdict.kind != GateKind::kFolder) return;
-  int dir =
-      ::openat(parent, root ? "." : name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (dir < 0) {
-    verdict.refusal = UnreadableReason(errno);
-  } else {
-    ::close(dir);
-  }
+  const HeldFd dir(
+      ::openat(parent, root ? "." : name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (dir.get() < 0) verdict.refusal = UnreadableReason(errno);
 }
 
 }  // namespace
@@ -174,24 +165,6 @@ GateRules ProgramGateRules(const std::string& settingsFile) {
   return rules;
 }
 
-std::string NormalPath(const std::string& path) {
-  const bool absolute = !path.empty() && path[0] == '/';
-  std::vector<std::string> kept;
-  for (std::string& part : Components(path)) {
-    if (part == ".") continue;
-    if (part != "..") {
-      kept.push_back(std::move(part));
-    } else if (!kept.empty() && kept.back() != "..") {
-      kept.pop_back();
-    } else if (!absolute) {
-      kept.push_back(std::move(part));
-    }
-  }
-  std::string out = absolute ? "/" : "";
-  for (const std::string& part : kept) out += (out.empty() || out == "/" ? "" : "/") + part;
-  return out.empty() ? "." : out;
-}
-
 GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted) {
   GateVerdict verdict;
   verdict.path = NormalPath(path);
@@ -199,10 +172,9 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
     verdict.kind = KindBySpelling(verdict.path);
     return verdict;
   }
-  const bool root = verdict.path == "/";
-  const std::string name = root ? "" : verdict.path.substr(verdict.path.rfind('/') + 1);
-  FolderOpening parent =
-      OpenFolderByOwnLinks(root ? "/" : ParentFolder(verdict.path), rules.user, O_PATH);
+  const std::string name(LastComponent(verdict.path));  // "" for the root
+  FolderOpening parent = OpenFolderByOwnLinks(ParentFolder(verdict.path), rules.user, O_PATH);
+  const HeldFd held(parent.fd);
   if (!parent.foreignLink.empty()) {
     verdict.refusal = "It lies behind the symbolic link " + DisplayForm(parent.foreignLink) +
                       ", which belongs to another user.";
@@ -213,8 +185,7 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
     verdict.error = parent.error;
     return verdict;
   }
-  Judge(parent.fd, name, rules, folderWanted, verdict);
-  ::close(parent.fd);
+  Judge(held.get(), name, rules, folderWanted, verdict);
   return verdict;
 }
 

@@ -11,8 +11,8 @@
 //  - where a folder is wanted, a symbolic link or anything else that is not
 //    a folder;
 //  - the root, the user's home folder, the program's and the settings'
-//    folders and every folder that holds them, compared by identity (device
-//    and inode), never by spelling;
+//    folders and every folder that holds them, compared by identity (device,
+//    inode number and birth time where kept), never by spelling;
 //  - anything on a pseudo file system (proc, sysfs, devtmpfs, cgroup...),
 //    whose "files" are the kernel's switches and have no content to destroy;
 //  - a folder this process cannot open for reading, whose content could be
@@ -65,10 +65,6 @@ struct GateRules {
 // KIO's copies of remote files; `settingsFile` is the settings file's path
 // ("" when there is none). One set serves one handing of paths.
 GateRules ProgramGateRules(const std::string& settingsFile);
-
-// `path` normalised by its spelling alone: "." and empty components dropped,
-// "x/.." taken as the folder holding x ("/.." is "/"), no trailing separator.
-std::string NormalPath(const std::string& path);
 
 // Normalises `path` and tells what it is and whether it may be listed.
 // `folderWanted`: only a folder may pass (the folder chooser).

@@ -7,11 +7,12 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/attributes.h"
 #include "platform/dir_cursor.h"
 #include "platform/dir_listing.h"
 #include "platform/dir_search.h"
 #include "platform/file_system_kind.h"
-#include "scan/core/add_backslash.h"
+#include "platform/path_text.h"
 
 namespace corvane {
 
@@ -70,7 +71,6 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
     out_.unread.push_back({folder.path, error});
     return subfolders;
   }
-  const std::string prefix = AddBackslash(folder.path, "/");
   listed_.assign(entries_.size(), false);
   // Where the folder's own read shows birth times and its file system's
   // entries give true inode numbers, a file needs no read of its own: any
@@ -80,7 +80,7 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
   for (const std::string& mask : options_.masks) {
     for (size_t i = 0; i < entries_.size(); ++i) {
       const DirEntryAt& e = entries_[i];
-      if (listed_[i] || e.name[0] == '.' || (e.type != DT_REG && e.type != DT_LNK)) continue;
+      if (listed_[i] || IsHiddenName(e.name) || (e.type != DT_REG && e.type != DT_LNK)) continue;
       if (!MatchMask(mask, e.name)) continue;
       listed_[i] = true;
       EntryInfo info;
@@ -89,12 +89,13 @@ std::vector<std::string> Walker::ReadCurrent(const ListedEntry& folder) {
       } else if (ReadEntry(cursor_.fd(), e.name.c_str(), info) != 0) {
         continue;  // gone meanwhile
       }
-      out_.files.push_back({prefix + e.name, info.id, folder.anchor_length, folder.anchor_id});
+      out_.files.push_back(
+          {JoinPath(folder.path, e.name), info.id, folder.anchor_length, folder.anchor_id});
     }
   }
   if (options_.recurse) {
     for (DirEntryAt& e : entries_) {
-      if (e.type == DT_DIR && e.name[0] != '.') subfolders.push_back(std::move(e.name));
+      if (e.type == DT_DIR && !IsHiddenName(e.name)) subfolders.push_back(std::move(e.name));
     }
   }
   return subfolders;
@@ -105,9 +106,7 @@ void Walker::Run(const std::string& folder) {
   ListedEntry root;
   root.path = folder;
   root.anchor_length = ParentLength(folder);
-  std::string name = folder.substr(root.anchor_length);
-  while (!name.empty() && name.front() == '/') name.erase(0, 1);
-  while (!name.empty() && name.back() == '/') name.pop_back();
+  const std::string name(LastComponent(folder));
   if (name.empty()) {
     out_.refusal = WalkRefusal::kNotDirectory;
     return;
@@ -155,8 +154,7 @@ void Walker::Run(const std::string& folder) {
     }
     const std::string& sub = top.subfolders[top.next++];
     const ListedEntry& parent = nodes_[top.node].entry;
-    ListedEntry child{
-        AddBackslash(parent.path, "/") + sub, {}, parent.anchor_length, parent.anchor_id};
+    ListedEntry child{JoinPath(parent.path, sub), {}, parent.anchor_length, parent.anchor_id};
     error = cursor_.Enter(sub, info);
     if (error != 0 && error != EXDEV) {
       // A folder that cannot be opened is still listed, so that its removal
