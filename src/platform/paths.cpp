@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/path_text.h"
@@ -122,13 +122,10 @@ std::string ExecutableDirectory() {
 }
 
 std::string CurrentDirectory() {
-  std::string buffer(4096, '\0');
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-  buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-  return buffer;
+  char* cwd = ::getcwd(nullptr, 0);  // as long as it needs to be
+  std::string path = cwd != nullptr ? cwd : "";
+  std::free(cwd);
+  return path;
 }
 
 }  // namespace corvane

@@ -271,38 +271,38 @@ class FileLock {
     while (!Try(folder) && errno == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  ~FileLock() { Release(); }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  bool Held() const { return fd_ >= 0; }
+  bool Held() const { return fd_.get() >= 0; }
 
  private:
   // One attempt; on failure errno is EWOULDBLOCK when another may hold it.
   bool Try(const Folder& folder) {
     if (!onFile_) {
       // Opened afresh, not duplicated: the lock ends when this one closes.
-      fd_ = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+      fd_ = HeldFd(::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      if (fd_.get() >= 0 && ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) return true;
       // A folder that cannot be opened or locked (NFS locks only what is
       // open for writing): the file itself, created if need be.
-      onFile_ = fd_ < 0 || errno != EWOULDBLOCK;
+      onFile_ = fd_.get() < 0 || errno != EWOULDBLOCK;
       Release();
       if (!onFile_) return false;
     }
-    fd_ = ::openat(folder.fd(), folder.base(),
-                   O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd_ < 0 && (errno == EACCES || errno == EROFS))
-      fd_ = ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    int fd = ::openat(folder.fd(), folder.base(),
+                      O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+      fd = ::openat(folder.fd(), folder.base(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    fd_ = HeldFd(fd);
+    if (fd < 0) return false;
     struct stat locked {};
     struct stat current {};
-    if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) {
+    if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
       Release();
       errno = EINVAL;
       return false;
     }
-    bool held = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     // A file replaced while we locked it is locked afresh at the next try.
     if (held && !(::fstatat(folder.fd(), folder.base(), &current, AT_SYMLINK_NOFOLLOW) == 0 &&
                   SameEntry(StatIdentity(locked), StatIdentity(current)))) {
@@ -314,14 +314,12 @@ class FileLock {
   }
 
   void Release() {
-    if (fd_ < 0) return;
     const int saved = errno;
-    ::close(fd_);
+    fd_ = HeldFd();
     errno = saved;
-    fd_ = -1;
   }
 
-  int fd_ = -1;
+  HeldFd fd_;
   bool onFile_ = false;
 };
 
