@@ -104,7 +104,8 @@ std::string AnchorPath(const ListedEntry& entry);
 
 // Identifies a path the user named (a picked file, a file from the command
 // line): its folder as the anchor, the entry itself by name in that folder.
-// Nothing when either cannot be read; the entry is then listed without an
+// Nothing when either cannot be read, or the folder lies behind another
+// user's link (platform/own_links.h); the entry is then listed without an
 // identity and will not be touched.
 std::optional<ListedEntry> IdentifyPath(std::string path);
 

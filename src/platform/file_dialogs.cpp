@@ -50,10 +50,9 @@ FileRequest RequestFromRecord(const OPENFILENAME& ofn, bool save) {
 // false for a path with no directory part or no name.
 bool SplitPath(const std::string& path, std::string& dir, std::string& name) {
   const SlashSplit split = SplitAtLastSlash(path);
-  if (split.folder.empty() || split.name.empty()) return false;
   dir = ParentFolder(path);
   name = split.name;
-  return true;
+  return !split.folder.empty() && !split.name.empty();
 }
 
 // The text that goes before the padding NULs, or false when the choice cannot

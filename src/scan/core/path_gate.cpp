@@ -38,7 +38,7 @@ std::optional<EntryId> IdentityOf(const std::string& path) {
   return info.id;
 }
 
-// True when `folder` is `target` or one of the folders above it: walks up from
+// True when `target` is `folder` or one of the folders above it: walks up from
 // `folder` through ".." until the root, whose ".." is itself.
 bool IsOrHolds(const EntryId& target, const std::string& folder) {
   std::string path = folder;

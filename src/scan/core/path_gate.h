@@ -10,9 +10,9 @@
 //    root or the user running the program (see platform/own_links.h);
 //  - where a folder is wanted, a symbolic link or anything else that is not
 //    a folder;
-//  - the root, the user's home folder, the program's and the settings'
-//    folders and every folder that holds them, compared by identity (device,
-//    inode number and birth time where kept), never by spelling;
+//  - the root and the user's home folder; the program's and the settings'
+//    folders and every folder that holds them; all compared by identity
+//    (device, inode number and birth time where kept), never by spelling;
 //  - anything on a pseudo file system (proc, sysfs, devtmpfs, cgroup...),
 //    whose "files" are the kernel's switches and have no content to destroy;
 //  - a folder this process cannot open for reading, whose content could be
