@@ -35,9 +35,15 @@ TrustedFolder OpenTrustedFolder(const std::string& path, bool create) {
   TrustedFolder result;
   const uid_t user = ::geteuid();
   std::deque<std::string> rest;
-  // A relative path with no current folder to take it from leaves nothing to walk.
+  // A relative path with no current folder to take it from names no folder at
+  // all: refused, or "/" would be opened in its place.
   const std::string cwd = IsAbsolutePath(path) ? "/" : CurrentDirectory();
-  PushComponents(cwd.empty() ? "" : AbsolutePath(path, cwd), rest);
+  if (cwd.empty()) {
+    result.folder = path;
+    result.reason = "the current folder cannot be read";
+    return result;
+  }
+  PushComponents(AbsolutePath(path, cwd), rest);
   std::string walked = "/";  // the folder reached, to name it
   HeldFd current(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
   std::string why =

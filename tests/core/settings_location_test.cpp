@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "platform/private_profile.h"
+#include "platform/trusted_folder.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -178,6 +179,22 @@ TEST(SettingsLocation, RootNeverWritesWhereACoUserCouldRedirectIt) {
         << c.refused;
     EXPECT_FALSE(std::filesystem::exists(c.written)) << c.written;
   }
+}
+
+// With the current folder gone, a relative path names no folder: refused,
+// never taken as "/".
+TEST(SettingsLocation, ARelativeFolderWithoutACurrentFolderIsRefused) {
+  TempDir t;
+  const std::string gone = t.path() + "/gone";
+  ASSERT_EQ(::mkdir(gone.c_str(), 0700), 0);
+  const std::string back = std::filesystem::current_path().string();
+  ASSERT_EQ(::chdir(gone.c_str()), 0);
+  ASSERT_EQ(::rmdir(gone.c_str()), 0);
+  const TrustedFolder opened = OpenTrustedFolder("settings", false);
+  ASSERT_EQ(::chdir(back.c_str()), 0);
+  if (opened.fd >= 0) ::close(opened.fd);
+  EXPECT_LT(opened.fd, 0);
+  EXPECT_EQ(opened.reason, "the current folder cannot be read");
 }
 
 }  // namespace
