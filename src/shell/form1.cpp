@@ -7,10 +7,8 @@
 #include "picking/core/c_file_dialog.h"
 #include "picking/list_drop.h"
 #include "picking/list_editing.h"
-#include "platform/modal.h"
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
-#include "scan/msg.h"
 #include "shell/app_icon.h"
 #include "shell/form_lifecycle.h"
 #include "shred/delete_files_command.h"
@@ -111,8 +109,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   BrowseFF1 = new BrowseFF(this);
   BrowseFF1->setObjectName(QStringLiteral("BrowseFF1"));
 
+  Runs.Attach({this, List1, List2, AddFiles, BrowseFolder, DeleteFiles, BrowseDelete, ShredsAmount,
+               FileSpecific, ProgressBar1, BrowseFF1});
   NameForScreenReaders();
-  new ListDrop(*this);  // owned by the window
+  new ListDrop(Runs);  // owned by the window
 
   QWidget::setTabOrder(List1, AddFiles);
   QWidget::setTabOrder(AddFiles, BrowseFolder);
@@ -148,10 +148,6 @@ void Form1::NameForScreenReaders() {
   // The buttons are named by their captions, which change during a run.
 }
 
-intptr_t Form1::hWnd() {
-  return static_cast<intptr_t>(winId());
-}
-
 int Form1::VirtualKeyCode(int qtKey) {
   if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
     return qtKey;
@@ -180,34 +176,29 @@ void Form1::Form_Load() {
   FormLoad(*this);
 }
 void Form1::AddFiles_Click() {
-  AddFilesClick(*this);
+  AddFilesClick(Runs, FileDialog.get());
 }
 void Form1::BrowseFolder_Click() {
-  BrowseFolderClick(*this);
+  BrowseFolderClick(Runs);
 }
 void Form1::DeleteFiles_Click() {
-  DeleteFilesClick(*this);
+  DeleteFilesClick(Runs);
 }
 void Form1::BrowseDelete_Click() {
-  BrowseDeleteClick(*this);
+  BrowseDeleteClick(Runs);
 }
 void Form1::List1_KeyDown(int keyCode, int shift) {
-  List1KeyDown(*this, keyCode, shift);
+  List1KeyDown(Runs, keyCode, shift);
 }
 void Form1::ShredsAmount_Change() {
-  ShredsAmountChange(*this);
+  ShredsAmountChange(*ShredsAmount);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  // Closing during a run would leave a file overwritten but present: the user
-  // decides. Once the run is aborting, there is nothing left to ask.
-  if (Run.Active() == Command::kDeleteRun && !Run.Aborting() && !closeWithoutAsking_ &&
-      CurrentModal().MessageBox("A Destruction Is Running. Abort It And Close?", kMbYesNoQuestion,
-                                "Corvane") != kIdYes) {
+  if (!Runs.MayClose(!closeWithoutAsking_)) {
     event->ignore();
     return;
   }
-  AbortDeleteRun(*this);
   FormUnload(*this);
   event->accept();
 }

@@ -1,26 +1,21 @@
 #pragma once
 // The main window: the file list, the hidden directory list, the four command
 // buttons, the two fields, the progress bar and the folder chooser, plus the
-// flags that the commands share.
+// run controller through which the commands see them.
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 #include <memory>
-#include <optional>
-#include <vector>
 
-#include "shell/browse_ff.h"
-#include "shell/caption_progress_bar.h"
-#include "shell/core/run_state.h"
-#include "shell/hover_button.h"
-#include "shell/list_box.h"
-#include "shred/core/run_ledger.h"
-#include "shred/core/survivor.h"
+#include "window/browse_ff.h"
+#include "window/caption_progress_bar.h"
+#include "window/hover_button.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
 class cFileDialog;
-class msg;
 
 inline constexpr char kMainCaption[] = "Corvane By Halvek";
 
@@ -44,28 +39,13 @@ class Form1 : public QWidget {
   ListBox* List2;  // never shown, never focused
   BrowseFF* BrowseFF1;
 
-  // Shared state of the commands. FileDialog lives until the window is
-  // destroyed: a dialog may still be showing when the window closes.
+  // Add Files' dialog. It lives until the window is destroyed: a dialog may
+  // still be showing when the window closes.
   std::unique_ptr<cFileDialog> FileDialog;
-  bool StopRequested = false;
-  bool AutoMode = false;
-  // What the Delete runs destroyed since the lists were last emptied.
-  RunLedger Destroyed;
-  // Set when the window closed during a run: the files that run kept.
-  std::optional<std::vector<Survivor>> InterruptedRunKept;
 
-  // The long command under way, if any, and its latched Abort.
-  RunState Run;
-
-  // True while a Delete run or a folder scan is under way, including a pass
-  // that is still finishing after its Abort click.
-  bool CommandRunning() const { return Run.Running(); }
-
-  // The wait window of the folder scan, created when first needed.
-  std::unique_ptr<msg> WaitWindow;
-
-  // The window's handle, used as the owner of dialogs.
-  intptr_t hWnd();
+  // The long command under way, its Abort, the closing and Browse & Delete
+  // flags, the controls while it runs, and what the Delete runs leave behind.
+  RunController Runs;
 
   // Handlers, the same ones the controls' notifications reach.
   void Form_Load();

@@ -1,9 +1,9 @@
-#include "scan/msg.h"
+#include "window/msg.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "shell/window_manager.h"
+#include "window/window_manager.h"
 
 namespace corvane {
 

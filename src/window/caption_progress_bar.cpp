@@ -1,4 +1,4 @@
-#include "shell/caption_progress_bar.h"
+#include "window/caption_progress_bar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,4 +1,4 @@
-#include "shell/hover_button.h"
+#include "window/hover_button.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>

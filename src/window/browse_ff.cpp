@@ -1,4 +1,4 @@
-#include "shell/browse_ff.h"
+#include "window/browse_ff.h"
 
 #include <exception>
 
