@@ -15,19 +15,8 @@
 namespace corvane {
 
 namespace {
-bool ChooseFolder(BrowseFF& chooser, std::string& chosen) {
-  chooser.setTitleText("Corvane - Select A Folder To Delete");
-  chooser.setPromptText("Select A Folder To Delete:");
-  chooser.setOption(true);
-  chooser.setOption1(1);
-  chooser.setOption2(2);
-  if (!chooser.Show()) return false;
-  chosen = chooser.Result().Path();
-  return true;
-}
-
-// The window is closing: make sure it goes, whoever started the close.
-BrowseOutcome CloseIfStopping(RunController& runs, BrowseOutcome outcome) {
+// A closing window goes, whoever started the close.
+BrowseOutcome OrStopped(RunController& runs, BrowseOutcome outcome) {
   return runs.FinishClosing() ? BrowseOutcome::Stopped : outcome;
 }
 
@@ -93,18 +82,19 @@ BrowseOutcome BrowseFolderClick(RunController& runs) {
     return BrowseOutcome::AbortRequest;
   }
   if (runs.Running()) return BrowseOutcome::Busy;
-  std::string folder;
-  if (!ChooseFolder(runs.Chooser(), folder)) return CloseIfStopping(runs, BrowseOutcome::Cancelled);
-  return ListFolder(runs, folder);
+  const std::optional<std::string> folder = runs.Chooser().Show(
+      {"Corvane - Select A Folder To Delete", "Select A Folder To Delete:", true, 1, 2});
+  if (!folder) return OrStopped(runs, BrowseOutcome::Cancelled);
+  return ListFolder(runs, *folder);
 }
 
 BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
-  if (runs.Closing()) return CloseIfStopping(runs, BrowseOutcome::Stopped);
+  if (runs.Closing()) return OrStopped(runs, BrowseOutcome::Stopped);
   if (runs.Running()) return BrowseOutcome::Busy;
   const GateVerdict verdict = PassGate(chosen, ProgramGateRules(IniPath), true);
   if (verdict.refusal) {
     ShowRefusals(RefusalBoxFor(verdict, true));
-    return CloseIfStopping(runs, BrowseOutcome::Refused);
+    return OrStopped(runs, BrowseOutcome::Refused);
   }
   const std::string& folder = verdict.path;
   if (!runs.Begin(Command::kFolderScan)) return BrowseOutcome::Busy;
@@ -125,7 +115,7 @@ BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
     runs.Folders().RemoveItem(folderRow);
     runs.Restore(Command::kFolderScan);
     ShowRefusals(RefusalBoxFor({folder, GateKind::kFolder, WalkRefusalReason(listing)}, true));
-    return CloseIfStopping(runs, BrowseOutcome::Refused);
+    return OrStopped(runs, BrowseOutcome::Refused);
   }
 
   runs.EndWait();
@@ -139,7 +129,7 @@ BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
   runs.Restore(Command::kFolderScan);
   runs.SetProgress(runs.ProgressMax());
   if (!listing.unread.empty() && !runs.Closing()) ShowIncomplete(listing.unread);
-  return CloseIfStopping(runs, BrowseOutcome::Completed);
+  return OrStopped(runs, BrowseOutcome::Completed);
 }
 
 }  // namespace corvane

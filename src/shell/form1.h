@@ -7,6 +7,13 @@
 #include <QWidget>
 #include <memory>
 
+#include "picking/add_files_command.h"
+#include "picking/list_editing.h"
+#include "scan/browse_delete_command.h"
+#include "scan/browse_folder_command.h"
+#include "shell/form_lifecycle.h"
+#include "shred/delete_files_command.h"
+#include "shred/shreds_amount_guard.h"
 #include "window/browse_ff.h"
 #include "window/caption_progress_bar.h"
 #include "window/hover_button.h"
@@ -19,25 +26,15 @@ class cFileDialog;
 
 inline constexpr char kMainCaption[] = "Corvane By Halvek";
 
-class Form1 : public QWidget {
+// The controls the commands share come from WindowControls.
+class Form1 : public QWidget, public WindowControls {
   Q_OBJECT
  public:
   explicit Form1(QWidget* parent = nullptr);
   ~Form1() override;
 
-  // Controls, in tab order.
-  ListBox* List1;
-  HoverButton* AddFiles;
-  HoverButton* BrowseFolder;
-  HoverButton* DeleteFiles;
-  HoverButton* BrowseDelete;
-  QLineEdit* ShredsAmount;
-  QLineEdit* FileSpecific;
-  CaptionProgressBar* ProgressBar1;
   QLabel* Label1;
   QLabel* Label2;
-  ListBox* List2;  // never shown, never focused
-  BrowseFF* BrowseFF1;
 
   // Add Files' dialog. It lives until the window is destroyed: a dialog may
   // still be showing when the window closes.
@@ -45,16 +42,16 @@ class Form1 : public QWidget {
 
   // The long command under way, its Abort, the closing and Browse & Delete
   // flags, the controls while it runs, and what the Delete runs leave behind.
-  RunController Runs;
+  RunController Runs{*this, *this};
 
   // Handlers, the same ones the controls' notifications reach.
-  void Form_Load();
-  void AddFiles_Click();
-  void BrowseFolder_Click();
-  void DeleteFiles_Click();
-  void BrowseDelete_Click();
-  void List1_KeyDown(int keyCode, int shift);
-  void ShredsAmount_Change();
+  void Form_Load() { FormLoad(*this); }
+  void AddFiles_Click() { AddFilesClick(Runs, FileDialog.get()); }
+  void BrowseFolder_Click() { BrowseFolderClick(Runs); }
+  void DeleteFiles_Click() { DeleteFilesClick(Runs); }
+  void BrowseDelete_Click() { BrowseDeleteClick(Runs); }
+  void List1_KeyDown(int keyCode, int shift) { List1KeyDown(Runs, keyCode, shift); }
+  void ShredsAmount_Change() { ShredsAmountChange(*ShredsAmount); }
 
   // Closes the window as a signal asks: a run under way is aborted without a
   // question.

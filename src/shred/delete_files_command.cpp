@@ -23,12 +23,6 @@ namespace corvane {
 
 namespace {
 
-// `partly` are the files the stop left partly overwritten.
-void EndAbortedRun(RunController& runs, const std::vector<Survivor>& partly) {
-  runs.Restore(Command::kDeleteRun);
-  CurrentModal().MessageBox(AbortedMessage(partly), kMbStop, "Corvane - Operation Aborted");
-}
-
 // Names the folders chosen or handed over themselves, which the list does not
 // show: "The Folder /a Will Be Removed With Everything Listed In It.", or
 // for several up to three and how many more. Empty when there are none.
@@ -129,8 +123,7 @@ void DeleteFilesClick(RunController& runs) {
     CurrentModal().MessageBox("No Files To Delete!", kMbStop, "Corvane - No Files To Delete");
     return;
   }
-  if (answer != kIdYes) return;
-  if (!runs.Begin(Command::kDeleteRun)) return;
+  if (answer != kIdYes || !runs.Begin(Command::kDeleteRun)) return;
   std::vector<FillTarget> toFill;
   {
     RunScope scope = runs.Scope(Command::kDeleteRun);
@@ -142,16 +135,16 @@ void DeleteFilesClick(RunController& runs) {
         toFill = Completion(runs, outcome);
         break;
       case RunCheck::kAbort:
-        EndAbortedRun(runs, outcome.partly);
+        runs.Restore(Command::kDeleteRun);
+        CurrentModal().MessageBox(AbortedMessage(outcome.partly), kMbStop,
+                                  "Corvane - Operation Aborted");
         break;
       case RunCheck::kStop: {
         // The window is closing: no box, but the program's exit names what stayed.
         std::vector<Survivor> kept = std::move(outcome.files);
-        kept.erase(std::remove_if(kept.begin(), kept.end(),
-                                  [](const Survivor& survivor) {
-                                    return survivor.reason == SurvivalReason::kNotFound;
-                                  }),
-                   kept.end());
+        std::erase_if(kept, [](const Survivor& survivor) {
+          return survivor.reason == SurvivalReason::kNotFound;
+        });
         kept.insert(kept.end(), outcome.partly.begin(), outcome.partly.end());
         runs.InterruptedRunKept = std::move(kept);
         break;

@@ -2,26 +2,17 @@
 
 #include <exception>
 
-#include "platform/modal.h"
-
 namespace corvane {
 
-bool BrowseFF::Show() {
-  FolderRequest request;
-  request.title = title_;
-  request.prompt = prompt_;
-  request.option = option_;
-  request.option1 = option1_;
-  request.option2 = option2_;
+std::optional<std::string> BrowseFF::Show(const FolderRequest& request) {
   std::optional<std::string> chosen;
   try {
     chosen = CurrentModal().ChooseFolder(request);
   } catch (const std::exception&) {
-    return false;  // a chooser that cannot be shown is a cancel
+    return std::nullopt;  // a chooser that cannot be shown is a cancel
   }
-  if (!chosen || chosen->empty()) return false;
-  result_.setPath(*chosen);
-  return true;
+  if (!chosen || chosen->empty()) return std::nullopt;
+  return chosen;
 }
 
 }  // namespace corvane

@@ -75,16 +75,6 @@ void CaptionProgressBar::AnnounceIfChanged(int percentBefore) {
   QAccessible::updateAccessibility(&changed);
 }
 
-void CaptionProgressBar::setCaptionText(const QString& text) {
-  caption_ = text;
-  update();
-}
-
-void CaptionProgressBar::setTextaftercaption(const QString& text) {
-  after_ = text;
-  update();
-}
-
 int CaptionProgressBar::percent() const {
   if (max_ <= 0 || value_ <= 0) return 0;
   if (value_ >= max_) return 100;

@@ -19,21 +19,6 @@ void HoverButton::setCaption(const QString& caption) {
   update();
 }
 
-void HoverButton::setHovercaption(const QString& text) {
-  hovercaption_ = text;
-  update();
-}
-
-void HoverButton::setDowncaption(const QString& text) {
-  downcaption_ = text;
-  update();
-}
-
-void HoverButton::setHoverbackcolor(const QColor& color) {
-  hoverbackcolor_ = color;
-  update();
-}
-
 void HoverButton::setAllCaptions(const QString& caption) {
   setCaption(caption);
   setHovercaption(this->caption());

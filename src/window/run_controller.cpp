@@ -1,14 +1,8 @@
 #include "window/run_controller.h"
 
-#include <QLineEdit>
-#include <QWidget>
-
 #include "platform/modal.h"
-#include "window/browse_ff.h"
-#include "window/caption_progress_bar.h"
 #include "window/hover_button.h"
 #include "window/list_box.h"
-#include "window/msg.h"
 
 namespace corvane {
 
@@ -21,63 +15,42 @@ const QString kBrowseCaption = QStringLiteral("&Browse For A Folder To Delete");
 constexpr char kVersionCaption[] = "Corvane Version " CORVANE_VERSION " By Halvek";
 }  // namespace
 
-RunController::RunController() = default;
-RunController::~RunController() = default;
-
-void RunController::SetFieldsEnabled(bool enabled) {
-  c_.shreds->setEnabled(enabled);
-  c_.mask->setEnabled(enabled);
-  c_.files->setEnabled(enabled);
-}
-
-// The buttons besides the Delete button, which is the run's Abort.
-void RunController::SetOtherButtonsEnabled(bool enabled) {
-  c_.addFiles->setEnabled(enabled);
-  c_.browseFolder->setEnabled(enabled);
-  c_.browseDelete->setEnabled(enabled);
+// A scan's Abort is its own button, and it leaves the list and the fields
+// alone; the Delete button is the Abort of the runs under it.
+void RunController::SetControls(Command command, bool running, const QString& caption) {
+  const bool scan = command == Command::kFolderScan;
+  for (QWidget* w : {c_.AddFiles, c_.BrowseDelete, scan ? c_.DeleteFiles : c_.BrowseFolder})
+    w->setEnabled(!running);
+  if (!scan)
+    for (QWidget* w : std::initializer_list<QWidget*>{c_.ShredsAmount, c_.FileSpecific, c_.List1})
+      w->setEnabled(!running);
+  (scan ? c_.BrowseFolder : c_.DeleteFiles)->setAllCaptions(caption);
 }
 
 bool RunController::Begin(Command command) {
   if (closing_ || !state_.Start(command)) return false;
+  SetControls(command, true, kAbortCaption);
   if (command == Command::kFolderScan) {
-    // The scan's Abort is its own button; the list and the fields stay.
-    c_.addFiles->setEnabled(false);
-    c_.deleteFiles->setEnabled(false);
-    c_.browseDelete->setEnabled(false);
-    c_.browseFolder->setAllCaptions(kAbortCaption);
-    c_.window->setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
-    if (!wait_) wait_ = std::make_unique<msg>(c_.window);
+    window_.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
+    if (!wait_) wait_ = std::make_unique<msg>(&window_);
     wait_->Show();
-  } else {
-    SetFieldsEnabled(false);
-    SetOtherButtonsEnabled(false);
-    c_.deleteFiles->setAllCaptions(kAbortCaption);
   }
   pacer_.Restart();
   return true;
 }
 
 void RunController::Restore(Command command) {
-  if (command == Command::kFolderScan) {
+  const bool scan = command == Command::kFolderScan;
+  SetControls(command, false, scan ? kBrowseCaption : kDeleteCaption);
+  if (scan)
     EndWait();
-    c_.browseFolder->setAllCaptions(kBrowseCaption);
-    c_.addFiles->setEnabled(true);
-    c_.deleteFiles->setEnabled(true);
-    c_.browseDelete->setEnabled(true);
-    return;
-  }
-  c_.deleteFiles->setAllCaptions(kDeleteCaption);
-  SetOtherButtonsEnabled(true);
-  SetFieldsEnabled(true);
-  ResetProgress();
+  else
+    ResetProgress();
 }
 
 void RunController::Abort(Command command) {
-  if (command != Command::kFolderScan && command == Active()) {
-    SetFieldsEnabled(true);
-    c_.deleteFiles->setAllCaptions(kAbortingCaption);
-    SetOtherButtonsEnabled(true);
-  }
+  if (command != Command::kFolderScan && command == Active())
+    SetControls(command, false, kAbortingCaption);
   state_.RequestAbort(command);
 }
 
@@ -94,13 +67,8 @@ bool RunController::MayClose(bool ask) {
 }
 
 bool RunController::FinishClosing() {
-  if (closing_ && c_.window->isVisible()) c_.window->close();
+  if (closing_ && window_.isVisible()) window_.close();
   return closing_;
-}
-
-RunCheck RunController::Checkpoint() {
-  Pump();
-  return Check();
 }
 
 void RunController::PumpNow() {
@@ -118,51 +86,19 @@ RunCheck RunController::Check() {
   return RunCheck::kGoOn;
 }
 
-void RunController::Advance(int64_t steps) {
-  c_.bar->setValue(c_.bar->value() + steps);
-}
-
 void RunController::BeginFolders(int64_t folders) {
   BeginProgress(QStringLiteral("Removing Directories - "));
-  c_.bar->setMax(folders);
+  c_.ProgressBar1->setMax(folders);
 }
 
 void RunController::BeginProgress(const QString& caption) {
-  c_.bar->setValue(0);
-  c_.bar->setCaptionText(caption);
-}
-
-void RunController::SetProgressMax(int64_t max) {
-  c_.bar->setMax(max);
-}
-
-void RunController::SetProgress(int64_t value) {
-  c_.bar->setValue(value);
-}
-
-int64_t RunController::ProgressMax() const {
-  return c_.bar->max();
-}
-
-void RunController::ResetProgress() {
-  BeginProgress(QString());
-}
-
-std::string RunController::ShredsText() const {
-  return c_.shreds->text().toStdString();
-}
-
-std::string RunController::MaskText() const {
-  return c_.mask->text().toStdString();
-}
-
-intptr_t RunController::Owner() const {
-  return static_cast<intptr_t>(c_.window->winId());
+  c_.ProgressBar1->setValue(0);
+  c_.ProgressBar1->setCaptionText(caption);
 }
 
 void RunController::EndWait() {
   if (wait_) wait_->Close();
-  c_.window->setWindowTitle(QString::fromLatin1(kVersionCaption));
+  window_.setWindowTitle(QString::fromLatin1(kVersionCaption));
 }
 
 void ShowRefusals(const std::optional<RefusalBox>& box) {

@@ -1,12 +1,9 @@
 #pragma once
 // The main window as its commands see it, and the life of its one long
-// command in one place: which command runs and whether it is aborting, whether
-// the window is closing, whether Browse & Delete drives the Delete run, how
-// the buttons read and which controls are enabled while each command runs,
-// and the one pump-and-checkpoint. The commands reach the window only through
-// here, so none of them needs the window's own header.
-#include <QString>
-#include <cstdint>
+// command in one place: which runs and whether it is aborting, whether the
+// window is closing or Browse & Delete drives, the controls while each command
+// runs, and the one pump-and-checkpoint.
+#include <QLineEdit>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,110 +14,96 @@
 #include "shred/core/run_host.h"
 #include "shred/core/run_ledger.h"
 #include "shred/core/survivor.h"
-
-class QLineEdit;
-class QWidget;
+#include "window/caption_progress_bar.h"
+#include "window/msg.h"
 
 namespace corvane {
 
 class BrowseFF;
-class CaptionProgressBar;
 class HoverButton;
 class ListBox;
-class msg;
 
-// The window's controls, as the window made them.
+// The main window's controls, by their names there, in tab order.
 struct WindowControls {
-  QWidget* window = nullptr;
-  ListBox* files = nullptr;    // List1
-  ListBox* folders = nullptr;  // List2, never shown
-  HoverButton* addFiles = nullptr;
-  HoverButton* browseFolder = nullptr;
-  HoverButton* deleteFiles = nullptr;
-  HoverButton* browseDelete = nullptr;
-  QLineEdit* shreds = nullptr;
-  QLineEdit* mask = nullptr;
-  CaptionProgressBar* bar = nullptr;
-  BrowseFF* chooser = nullptr;
+  ListBox* List1;
+  HoverButton* AddFiles;
+  HoverButton* BrowseFolder;
+  HoverButton* DeleteFiles;
+  HoverButton* BrowseDelete;
+  QLineEdit* ShredsAmount;
+  QLineEdit* FileSpecific;
+  CaptionProgressBar* ProgressBar1;
+  ListBox* List2;  // never shown, never focused
+  BrowseFF* BrowseFF1;
 };
 
-// The window seen from the Delete run is the RunHost: its bar moves, the
-// folder phase is captioned, its events go through and it says go on, stop
-// or abort.
+// To the Delete run it is the RunHost, paced as Checkpoint is.
 class RunController : public RunHost {
  public:
-  RunController();
-  ~RunController() override;
-  void Attach(const WindowControls& controls) { c_ = controls; }
+  // `controls` are `window`'s, which outlives this.
+  RunController(QWidget& window, const WindowControls& controls) : window_(window), c_(controls) {}
 
   bool Running() const { return state_.Running(); }
   Command Active() const { return state_.Active(); }
   bool Aborting() const { return state_.Aborting(); }
-  // The window is closing: every command stops at its next checkpoint, and
-  // none starts.
+  // Every command stops at its next checkpoint, and none starts.
   bool Closing() const { return closing_; }
   void SetClosing() { closing_ = true; }
   // Browse & Delete drives the Delete run, which then asks no confirmation.
   bool Driving() const { return driving_; }
   void SetDriving(bool driving) { driving_ = driving; }
 
-  // Starts `command` with the controls as it runs them. False, with nothing
+  // Starts `command` with the controls as it runs them; false, with nothing
   // changed, while another runs or the window closes.
   bool Begin(Command command);
   // Ends the run Begin started when the handler returns, whichever way.
   RunScope Scope(Command command) { return RunScope(state_, command); }
-  // The controls as they are when nothing runs; shown before the command's
-  // closing box.
+  // The controls as they are when nothing runs, before the closing box.
   void Restore(Command command);
-  // A click on `command`'s own button while it runs: the Abort is latched.
-  // The Delete button's run gets the controls back at once, and the button
-  // says it heard; the run state still refuses every other command until the
-  // run has ended on its abort path.
+  // A click on `command`'s own button while it runs latches its Abort. The
+  // Delete button's runs give the controls back at once and the button says
+  // it heard; the run state still refuses every other command meanwhile.
   void Abort(Command command);
-  // The one decision when the window is asked to close, whatever runs: a
-  // Delete run would leave a file overwritten but present, so the user is
-  // asked first (unless `ask` is false or it is aborting already) and it is
-  // aborted. A scan destroys nothing and a free-space fill takes its file
-  // away again: they stop at their next checkpoint without a question.
-  // False when the user keeps the window; otherwise the window is closing.
+  // The one decision when the window is asked to close, whatever runs. A
+  // Delete run would leave a file overwritten but present: unless `ask` is
+  // false or it is aborting already, the user decides, and it is aborted. A
+  // scan destroys nothing and a free-space fill takes its file away again:
+  // they stop at their next checkpoint unasked. False when the window stays.
   bool MayClose(bool ask);
-  // After a checkpoint that said stop: the window goes, whoever started the
-  // close. Returns Closing().
+  // A closing window goes, whoever started the close. Returns Closing().
   bool FinishClosing();
 
-  // Lets the window's events through when kPumpInterval has passed, then
-  // says what the command does now.
-  RunCheck Checkpoint();
+  // Lets the events through once kPumpInterval has passed; then what now.
+  RunCheck Checkpoint() {
+    Pump();
+    return Check();
+  }
   // Lets the events through now: the start of a run must show at once.
   void PumpNow();
-
-  // RunHost: the Delete run pumps through Checkpoint's pacing.
-  void Advance(int64_t steps) override;
-  void BeginFolders(int64_t folders) override;
   void Pump() override;
   // A closing window comes before an Abort.
   RunCheck Check() override;
+  void Advance(int64_t steps) override { SetProgress(c_.ProgressBar1->value() + steps); }
+  void BeginFolders(int64_t folders) override;
 
-  // The bar: empty with `caption`, then its maximum and value.
+  // Empties the bar under `caption`.
   void BeginProgress(const QString& caption);
-  void SetProgressMax(int64_t max);
-  void SetProgress(int64_t value);
-  int64_t ProgressMax() const;
-  // Empty, without a caption.
-  void ResetProgress();
+  void SetProgressMax(int64_t max) { c_.ProgressBar1->setMax(max); }
+  void SetProgress(int64_t value) { c_.ProgressBar1->setValue(value); }
+  int64_t ProgressMax() const { return c_.ProgressBar1->max(); }
+  void ResetProgress() { BeginProgress(QString()); }
 
-  ListBox& Files() { return *c_.files; }
-  ListBox& Folders() { return *c_.folders; }
-  std::string ShredsText() const;
-  std::string MaskText() const;
-  BrowseFF& Chooser() { return *c_.chooser; }
+  ListBox& Files() { return *c_.List1; }
+  ListBox& Folders() { return *c_.List2; }
+  std::string ShredsText() const { return c_.ShredsAmount->text().toStdString(); }
+  std::string MaskText() const { return c_.FileSpecific->text().toStdString(); }
+  BrowseFF& Chooser() { return *c_.BrowseFF1; }
+  QWidget& Window() { return window_; }
   // The window's handle, the owner of its dialogs.
-  intptr_t Owner() const;
-  QWidget& Window() { return *c_.window; }
+  intptr_t Owner() const { return static_cast<intptr_t>(window_.winId()); }
   // The scan's wait window, once first shown.
   msg* WaitWindow() const { return wait_.get(); }
-  // The wait window closes and the title comes back once the directories
-  // are read.
+  // Once the directories are read: the wait window closes, the title is back.
   void EndWait();
 
   // What the Delete runs destroyed since the lists were last emptied.
@@ -129,10 +112,12 @@ class RunController : public RunHost {
   std::optional<std::vector<Survivor>> InterruptedRunKept;
 
  private:
-  void SetFieldsEnabled(bool enabled);
-  void SetOtherButtonsEnabled(bool enabled);
+  // The buttons and fields as `command` running or not sets them, its own
+  // button reading `caption`.
+  void SetControls(Command command, bool running, const QString& caption);
 
-  WindowControls c_;
+  QWidget& window_;
+  const WindowControls& c_;
   RunState state_;
   PumpPacer pacer_;
   bool closing_ = false;

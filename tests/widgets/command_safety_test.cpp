@@ -66,7 +66,7 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideThePump) {
     w.modal.onPump = [&](int n) {
       if (n != 1) return;
       w.form.DeleteFiles->click();                            // Abort
-      EXPECT_TRUE(w.form.BrowseDelete->isEnabled()) << name;  // looks enabled, as written
+      EXPECT_TRUE(w.form.BrowseDelete->isEnabled()) << name;  // the Abort enables it
       EXPECT_TRUE(w.form.Runs.Running()) << name;
       other(w.form);
     };

@@ -51,18 +51,15 @@ class RunScope {
 
 using PumpClock = std::chrono::steady_clock::time_point (*)();
 
-// For tests: the clock every PumpPacer reads; nullptr restores the steady
-// clock. A clock that moves on by kPumpInterval at each reading makes every
-// call a pump.
+// For tests: the clock every PumpPacer reads; nullptr restores the steady one.
 void SetPumpClockForTesting(PumpClock clock);
 
 // A long command lets the window's events through at most once per this much
 // of its work: pumping after every listed file would cost more than the walk.
 inline constexpr std::chrono::milliseconds kPumpInterval{20};
 
-// Says when the next pump is due. The clock is read at every call, which
-// costs little beside a pump, since one call may stand for a whole pass over
-// a slow device as well as for one listed file.
+// The clock is read at every call, cheap beside a pump: one call may stand for
+// a whole pass over a slow device as well as for one listed file.
 class PumpPacer {
  public:
   // The events went through just now.
