@@ -36,7 +36,7 @@ BrowseOutcome EndAbortedScan(RunController& runs) {
 RunCheck ListDirectories(RunController& runs, const std::string& folder, TreeListing& listing) {
   WalkOptions options;
   options.masks = SplitMasks(runs.MaskText());
-  options.between = [&] { return runs.Checkpoint() == RunCheck::kGoOn; };
+  options.between = [&] { return runs.PumpAndCheck() == RunCheck::kGoOn; };
   listing = WalkTree(folder, options);
   if (RunCheck check = runs.Check(); check != RunCheck::kGoOn) return check;
   if (listing.refusal != WalkRefusal::kNone) return RunCheck::kGoOn;
@@ -67,7 +67,7 @@ RunCheck ListFiles(RunController& runs, std::deque<ListedEntry>& files) {
   for (ListedEntry& file : files) {
     list.AddEntry(std::move(file));
     runs.SetProgress(++listed);
-    if (RunCheck check = runs.Checkpoint(); check != RunCheck::kGoOn) return check;
+    if (RunCheck check = runs.PumpAndCheck(); check != RunCheck::kGoOn) return check;
   }
   return RunCheck::kGoOn;
 }

@@ -84,7 +84,7 @@ std::vector<FillTarget> Completion(RunController& runs, const RunOutcome& outcom
 }
 
 // The run proper, after the confirmation, with the count read at the click.
-RunOutcome Shred(RunController& runs, double shreds) {
+RunOutcome ShredLists(RunController& runs, double shreds) {
   runs.BeginProgress(QStringLiteral("Deleting Files - "));
   if (auto maximum = ProgressMaximum(shreds, runs.Files().ListCount()))
     runs.SetProgressMax(*maximum);
@@ -127,7 +127,7 @@ void DeleteFilesClick(RunController& runs) {
   std::vector<FillTarget> toFill;
   {
     RunScope scope = runs.Scope(Command::kDeleteRun);
-    RunOutcome outcome = Shred(runs, shreds);
+    RunOutcome outcome = ShredLists(runs, shreds);
     // An Abort, once clicked, always ends the run on its abort path.
     if (outcome.end == RunCheck::kGoOn && runs.Aborting()) outcome.end = RunCheck::kAbort;
     switch (outcome.end) {

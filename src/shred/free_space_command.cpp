@@ -25,7 +25,7 @@ WipeEnd WipeFreeSpace(RunController& runs, const std::vector<FillTarget>& target
                          const int64_t max = std::max<int64_t>(1, int64_t(freeBefore >> 20));
                          runs.SetProgressMax(max);
                          runs.SetProgress(std::min(max, int64_t(written >> 20)));
-                         return runs.Checkpoint() == RunCheck::kGoOn;
+                         return runs.PumpAndCheck() == RunCheck::kGoOn;
                        });
     const FillReport report = fill.Run();
     if (runs.Closing()) {

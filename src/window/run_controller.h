@@ -37,7 +37,7 @@ struct WindowControls {
   BrowseFF* BrowseFF1;
 };
 
-// To the Delete run it is the RunHost, paced as Checkpoint is.
+// To the Delete run it is the RunHost, paced as PumpAndCheck is.
 class RunController : public RunHost {
  public:
   // `controls` are `window`'s, which outlives this.
@@ -74,7 +74,7 @@ class RunController : public RunHost {
   bool FinishClosing();
 
   // Lets the events through once kPumpInterval has passed; then what now.
-  RunCheck Checkpoint() {
+  RunCheck PumpAndCheck() {
     Pump();
     return Check();
   }
