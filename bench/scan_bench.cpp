@@ -67,7 +67,7 @@ double BrowseAndDelete(AnsweringModal& modal, const std::string& folder) {
   form.ShredsAmount->setText(QStringLiteral("1"));
   QCoreApplication::processEvents();
   modal.folder = folder;
-  double seconds = Seconds([&] { BrowseDeleteClick(form); });
+  double seconds = Seconds([&] { BrowseDeleteClick(form.Runs); });
   if (std::filesystem::exists(folder)) std::printf("warning: %s was not removed\n", folder.c_str());
   return seconds;
 }
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     modal.folder = tree;
     modal.pumps = 0;
-    browseTime = std::min(browseTime, Seconds([&] { BrowseFolderClick(form); }));
+    browseTime = std::min(browseTime, Seconds([&] { BrowseFolderClick(form.Runs); }));
     listed = form.List1->ListCount();
     peak = std::max(peak, PeakMiB());
   }

@@ -39,7 +39,7 @@ double RunThroughWindow(const std::vector<std::string>& files, const std::vector
   for (const std::string& f : files) form.List1->AddItem(f);
   for (const std::string& d : dirs) form.List2->AddItem(d);
   QCoreApplication::processEvents();
-  form.AutoMode = true;
+  form.Runs.SetDriving(true);
   return Seconds([&] { form.DeleteFiles_Click(); });
 }
 

@@ -60,20 +60,21 @@ int main(int argc, char* argv[]) {
   if (line.wipeFolder) {
     // Asked and run in the window, which closes when it is done.
     QTimer::singleShot(0, form.get(), [&form, &place, &wipeStatus] {
-      wipeStatus = corvane::WipeFreeSpaceFromCommandLine(*form, place.target, place.freeBytes);
-      if (!form->StopRequested) form->close();
+      wipeStatus = corvane::WipeFreeSpaceFromCommandLine(form->Runs, place.target, place.freeBytes);
+      if (!form->Runs.Closing()) form->close();
     });
   } else {
     // Listed once the window is up, as if the user had picked them.
-    QTimer::singleShot(0, form.get(),
-                       [&form, &line] { corvane::AddHandedPaths(*form, line.paths, line.remote); });
+    QTimer::singleShot(0, form.get(), [&form, &line] {
+      corvane::AddHandedPaths(form->Runs, line.paths, line.remote);
+    });
   }
   int rc = QApplication::exec();
   if (rc == 0) rc = wipeStatus;
   // A run cut short by the close (a signal, or Yes to the question) is no
   // success, and the kept files are named where a script can see them.
-  if (form->InterruptedRunKept) {
-    std::fputs(corvane::InterruptedRunReport(*form->InterruptedRunKept).c_str(), stderr);
+  if (form->Runs.InterruptedRunKept) {
+    std::fputs(corvane::InterruptedRunReport(*form->Runs.InterruptedRunKept).c_str(), stderr);
     if (rc == 0) rc = 1;
   }
   form.reset();

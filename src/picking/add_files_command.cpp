@@ -7,21 +7,22 @@
 #include "platform/path_text.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/module1.h"
-#include "shell/form1.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
-void AddFilesClick(Form1& form) {
+void AddFilesClick(RunController& runs, cFileDialog* fileDialog) {
   // Nothing opens while the window closes or while a command runs (its pass
   // finishing after an Abort included).
-  if (!form.FileDialog || form.StopRequested || form.CommandRunning()) return;
-  cFileDialog& dialog = *form.FileDialog;
+  if (fileDialog == nullptr || runs.Closing() || runs.Running()) return;
+  cFileDialog& dialog = *fileDialog;
   try {
     // The first write replaces whatever the flag word held.
     dialog.setFlags(kOfnFileMustExist);
     dialog.setFlags(dialog.flags() | kOfnHideReadOnly);
     dialog.setFlags(dialog.flags() | kOfnAllowMultiSelect);
-    dialog.setHwnd(form.hWnd());
+    dialog.setHwnd(runs.Owner());
     dialog.ShowOpen();
     // Still empty after a cancel or a failed dialog.
     if (dialog.Filename().empty()) return;
@@ -37,10 +38,10 @@ void AddFilesClick(Form1& form) {
       if (verdict.refusal) {
         refusals.Add(verdict);
       } else {
-        form.List1->AddItem(verdict.path);
+        runs.Files().AddItem(verdict.path);
       }
     }
-    refusals.Show();
+    ShowRefusals(refusals.Take());
     // The next dialog starts from an empty name box and an empty buffer.
     dialog.setFilename("");
   } catch (const DialogError&) {

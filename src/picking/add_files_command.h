@@ -2,8 +2,10 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
+class cFileDialog;
 
-void AddFilesClick(Form1& form);
+// Lists the files picked in `dialog`, the window's own.
+void AddFilesClick(RunController& runs, cFileDialog* dialog);
 
 }  // namespace corvane

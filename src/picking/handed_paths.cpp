@@ -3,11 +3,12 @@
 #include "scan/browse_folder_command.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/module1.h"
-#include "shell/form1.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
-void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
+void AddHandedPaths(RunController& runs, const std::vector<std::string>& paths,
                     const std::vector<std::string>& remote) {
   const GateRules rules = ProgramGateRules(IniPath);
   RefusalNotice refusals;
@@ -17,22 +18,22 @@ void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
                   "original where it is."});
   }
   for (const std::string& path : paths) {
-    if (form.StopRequested || form.CommandRunning()) break;
+    if (runs.Closing() || runs.Running()) break;
     const GateVerdict verdict = PassGate(path, rules);
     if (verdict.refusal) {
       refusals.Add(verdict);
     } else if (verdict.kind == GateKind::kMissing) {
       refusals.AddMissing(path, verdict.error);
     } else if (verdict.kind == GateKind::kFile) {
-      form.List1->AddItem(verdict.path);
-    } else if (const BrowseOutcome outcome = ListFolder(form, verdict.path);
+      runs.Files().AddItem(verdict.path);
+    } else if (const BrowseOutcome outcome = ListFolder(runs, verdict.path);
                outcome != BrowseOutcome::Completed && outcome != BrowseOutcome::Refused) {
       break;
     }
   }
   // Told once the lists stand, even after a stopped listing; never to a
   // window that is closing.
-  if (!form.StopRequested) refusals.Show();
+  if (!runs.Closing()) ShowRefusals(refusals.Take());
 }
 
 }  // namespace corvane

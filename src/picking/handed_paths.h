@@ -6,7 +6,7 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
 // Adds each file to List1 as Add Files adds it and lists each folder as Browse
 // For A Folder lists it, in order. Each passes the gate first
@@ -16,7 +16,7 @@ class Form1;
 // folder's listing is aborted or the window closes. Destroys nothing.
 // `remote` are URIs handed for files of another computer: they are only
 // named in that box.
-void AddHandedPaths(Form1& form, const std::vector<std::string>& paths,
+void AddHandedPaths(RunController& runs, const std::vector<std::string>& paths,
                     const std::vector<std::string>& remote = {});
 
 }  // namespace corvane

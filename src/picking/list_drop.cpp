@@ -7,7 +7,8 @@
 
 #include "picking/handed_paths.h"
 #include "platform/paths.h"
-#include "shell/form1.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
@@ -22,10 +23,11 @@ std::vector<std::string> DroppedPaths(const QMimeData& data) {
   return paths;
 }
 
-ListDrop::ListDrop(Form1& form) : QObject(&form), form_(form) {
-  form.List1->setAcceptDrops(true);
-  form.List1->viewport()->setAcceptDrops(true);
-  form.List1->viewport()->installEventFilter(this);
+ListDrop::ListDrop(RunController& runs) : QObject(&runs.Window()), runs_(runs) {
+  ListBox& list = runs.Files();
+  list.setAcceptDrops(true);
+  list.viewport()->setAcceptDrops(true);
+  list.viewport()->installEventFilter(this);
 }
 
 bool ListDrop::eventFilter(QObject*, QEvent* event) {
@@ -33,8 +35,7 @@ bool ListDrop::eventFilter(QObject*, QEvent* event) {
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
   auto* drop = static_cast<QDropEvent*>(event);
   std::vector<std::string> paths;
-  if (!form_.CommandRunning() && drop->mimeData() != nullptr)
-    paths = DroppedPaths(*drop->mimeData());
+  if (!runs_.Running() && drop->mimeData() != nullptr) paths = DroppedPaths(*drop->mimeData());
   if (paths.empty()) {
     drop->ignore();
     return true;
@@ -45,7 +46,7 @@ bool ListDrop::eventFilter(QObject*, QEvent* event) {
   if (type == QEvent::Drop) {
     // Listed once the drop is over, so the program dragged from is not kept
     // waiting for a long folder scan.
-    QTimer::singleShot(0, this, [this, paths] { AddHandedPaths(form_, paths); });
+    QTimer::singleShot(0, this, [this, paths] { AddHandedPaths(runs_, paths); });
   }
   return true;
 }

@@ -8,7 +8,7 @@ class QMimeData;
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
 // The local files and folders a drag carries, as the bytes of their paths.
 // URLs of anything but local files are left out.
@@ -19,13 +19,13 @@ std::vector<std::string> DroppedPaths(const QMimeData& data);
 class ListDrop : public QObject {
   Q_OBJECT
  public:
-  explicit ListDrop(Form1& form);
+  explicit ListDrop(RunController& runs);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  Form1& form_;
+  RunController& runs_;
 };
 
 }  // namespace corvane

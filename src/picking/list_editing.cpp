@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/form1.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
@@ -11,12 +12,12 @@ namespace {
 constexpr int kKeyDelete = 46;
 }
 
-void List1KeyDown(Form1& form, int keyCode, int shift) {
+void List1KeyDown(RunController& runs, int keyCode, int shift) {
   (void)shift;  // Shift+Delete and Ctrl+Delete act like Delete
-  ListBox& list = *form.List1;
+  ListBox& list = runs.Files();
   if (keyCode != kKeyDelete || list.ListCount() == 0) return;
   // The lists belong to the command under way until it has ended.
-  if (form.CommandRunning()) return;
+  if (runs.Running()) return;
   // Highest first, so each removal leaves the positions still to go in place.
   std::vector<int64_t> positions;
   for (int64_t i = list.ListCount() - 1; i >= 0; --i) {
@@ -25,7 +26,7 @@ void List1KeyDown(Form1& form, int keyCode, int shift) {
   for (int64_t position : positions) list.RemoveItem(position);
   // The folder list is never shown: with no file left, no folder stays behind
   // to haunt a later run.
-  if (list.ListCount() == 0) form.List2->Clear();
+  if (list.ListCount() == 0) runs.Folders().Clear();
 }
 
 }  // namespace corvane

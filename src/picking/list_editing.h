@@ -2,8 +2,8 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
-void List1KeyDown(Form1& form, int keyCode, int shift);
+void List1KeyDown(RunController& runs, int keyCode, int shift);
 
 }  // namespace corvane

@@ -4,8 +4,9 @@
 
 #include "platform/modal.h"
 #include "scan/browse_folder_command.h"
-#include "shell/form1.h"
 #include "shred/delete_files_command.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
@@ -17,27 +18,27 @@ std::string OthersQuestion(int64_t others) {
 }
 }  // namespace
 
-void BrowseDeleteClick(Form1& form) {
+void BrowseDeleteClick(RunController& runs) {
   // While a command runs (its pass finishing after an Abort included), this
   // button starts nothing: neither a chooser nor a run.
-  if (form.CommandRunning() || form.StopRequested) return;
-  const int64_t listedBefore = form.List1->ListCount() + form.List2->ListCount();
+  if (runs.Running() || runs.Closing()) return;
+  const int64_t listedBefore = runs.Files().ListCount() + runs.Folders().ListCount();
   // Only a scan that ran to its end is destroyed: a cancelled choice or a
   // refused folder must not destroy what List1 held before, and an aborted
   // scan or a closing window destroys nothing. A completed scan is destroyed
   // even without any file, so that a tree of empty folders goes too.
-  if (BrowseFolderClick(form) != BrowseOutcome::Completed) return;
+  if (BrowseFolderClick(runs) != BrowseOutcome::Completed) return;
   // One click destroys the chosen folder only; what was listed before goes
   // only when the user says so.
   if (listedBefore > 0 && CurrentModal().MessageBox(OthersQuestion(listedBefore), kMbYesNo,
                                                     kDeleteQuestionTitle) != kIdYes)
     return;
-  form.AutoMode = true;
-  struct ClearAutoMode {
-    Form1& form;
-    ~ClearAutoMode() { form.AutoMode = false; }
-  } clear{form};
-  form.DeleteFiles_Click();
+  runs.SetDriving(true);
+  struct StopDriving {
+    RunController& runs;
+    ~StopDriving() { runs.SetDriving(false); }
+  } stop{runs};
+  DeleteFilesClick(runs);
 }
 
 }  // namespace corvane

@@ -2,8 +2,8 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
-void BrowseDeleteClick(Form1& form);
+void BrowseDeleteClick(RunController& runs);
 
 }  // namespace corvane

@@ -7,192 +7,129 @@
 #include "scan/core/directory_walk.h"
 #include "scan/core/path_gate.h"
 #include "scan/core/tree_walk.h"
-#include "scan/msg.h"
 #include "shell/core/module1.h"
-#include "shell/form1.h"
+#include "window/browse_ff.h"
+#include "window/list_box.h"
+#include "window/run_controller.h"
 
 namespace corvane {
 
 namespace {
-constexpr char kBrowseCaption[] = "&Browse For A Folder To Delete";
-constexpr char kAbortCaption[] = "&Abort";
-constexpr char kVersionCaption[] = "Corvane Version " CORVANE_VERSION " By Halvek";
-
-void SetAllCaptions(HoverButton* button, const char* caption) {
-  button->setAllCaptions(QString::fromLatin1(caption));
+// A closing window goes, whoever started the close.
+BrowseOutcome OrStopped(RunController& runs, BrowseOutcome outcome) {
+  return runs.FinishClosing() ? BrowseOutcome::Stopped : outcome;
 }
 
-msg& WaitWindowOf(Form1& form) {
-  if (!form.WaitWindow) form.WaitWindow = std::make_unique<msg>(&form);
-  return *form.WaitWindow;
-}
-
-void CloseWaitWindow(Form1& form) {
-  if (form.WaitWindow) form.WaitWindow->Close();
-}
-
-bool ChooseFolder(Form1& form, std::string& chosen) {
-  BrowseFF* chooser = form.BrowseFF1;
-  chooser->setTitleText("Corvane - Select A Folder To Delete");
-  chooser->setPromptText("Select A Folder To Delete:");
-  chooser->setOption(true);
-  chooser->setOption1(1);
-  chooser->setOption2(2);
-  if (!chooser->Show()) return false;
-  chosen = chooser->Result().Path();
-  return true;
-}
-
-// The window is closing: make sure it goes, whoever started the close.
-BrowseOutcome CloseIfStopping(Form1& form, BrowseOutcome outcome) {
-  if (form.StopRequested) {
-    if (form.isVisible()) form.close();
-    return BrowseOutcome::Stopped;
-  }
-  return outcome;
-}
-
-// The window as it was before the scan: its title, the buttons back.
-void EndScan(Form1& form) {
-  CloseWaitWindow(form);
-  form.setWindowTitle(QString::fromLatin1(kVersionCaption));
-  SetAllCaptions(form.BrowseFolder, kBrowseCaption);
-  form.AddFiles->setEnabled(true);
-  form.DeleteFiles->setEnabled(true);
-  form.BrowseDelete->setEnabled(true);
-}
-
-BrowseOutcome EndAbortedScan(Form1& form) {
-  EndScan(form);
+BrowseOutcome EndAbortedScan(RunController& runs) {
+  runs.Restore(Command::kFolderScan);
   CurrentModal().MessageBox("File List Building Process Aborted!", kMbStop,
                             "Corvane - Operation Aborted");
-  form.ProgressBar1->setValue(0);
-  form.ProgressBar1->setCaptionText(QString());
-  form.List1->Clear();
-  form.List2->Clear();
+  runs.ResetProgress();
+  runs.Files().Clear();
+  runs.Folders().Clear();
   return BrowseOutcome::Aborted;
 }
 
-enum class Phase { Done, Stop, Abort, Refused };
-
-Phase Checkpoint(Form1& form) {
-  if (form.StopRequested) return Phase::Stop;
-  if (form.Run.Aborting()) return Phase::Abort;
-  return Phase::Done;
-}
-
-// Reads the whole tree while the wait window shows, pumping events after
-// every folder so that Abort, the window's close and the animation all work.
-Phase ListDirectories(Form1& form, const std::string& folder, TreeListing& listing) {
-  Modal& modal = CurrentModal();
+// Reads the whole tree while the wait window shows, through the checkpoint
+// after every folder so that Abort, the window's close and the animation all
+// work. kGoOn also when the walk refused the folder.
+RunCheck ListDirectories(RunController& runs, const std::string& folder, TreeListing& listing) {
   WalkOptions options;
-  options.masks = SplitMasks(form.FileSpecific->text().toStdString());
-  options.between = [&] {
-    modal.PumpEvents();
-    return Checkpoint(form) == Phase::Done;
-  };
+  options.masks = SplitMasks(runs.MaskText());
+  options.between = [&] { return runs.PumpAndCheck() == RunCheck::kGoOn; };
   listing = WalkTree(folder, options);
-  if (Phase phase = Checkpoint(form); phase != Phase::Done) return phase;
-  if (listing.refusal != WalkRefusal::kNone) return Phase::Refused;
+  if (RunCheck check = runs.Check(); check != RunCheck::kGoOn) return check;
+  if (listing.refusal != WalkRefusal::kNone) return RunCheck::kGoOn;
   // The chosen folder itself is in the list already.
   for (size_t i = 1; i < listing.directories.size(); ++i)
-    form.List2->AddEntry(std::move(listing.directories[i]));
-  return Phase::Done;
+    runs.Folders().AddEntry(std::move(listing.directories[i]));
+  return RunCheck::kGoOn;
 }
 
 // Folders whose content is not listed are said once, up to ten by name.
 void ShowIncomplete(const std::vector<UnreadFolder>& unread) {
-  constexpr size_t kNamed = 10;
-  std::string text =
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < unread.size() && i < kEntriesNamed; ++i)
+    lines.push_back(DisplayForm(unread[i].path) + " (" + std::strerror(unread[i].error) + ")");
+  CurrentModal().MessageBox(
       "The Listing Is Incomplete!\nThese folders could not be read, so nothing inside them is "
-      "listed:";
-  for (size_t i = 0; i < unread.size() && i < kNamed; ++i)
-    text += "\n" + DisplayForm(unread[i].path) + " (" + std::strerror(unread[i].error) + ")";
-  if (unread.size() > kNamed)
-    text += "\n... and " + std::to_string(unread.size() - kNamed) + " more";
-  CurrentModal().MessageBox(text, kMbExclamation, "Corvane - Listing Incomplete");
+      "listed:" +
+          NamedLines(lines, unread.size()),
+      kMbExclamation, "Corvane - Listing Incomplete");
 }
 
-Phase ListFiles(Form1& form, std::deque<ListedEntry>& files) {
-  CaptionProgressBar* bar = form.ProgressBar1;
-  bar->setValue(0);
-  bar->setCaptionText(QStringLiteral("Building File List - "));
-  bar->setMax(static_cast<int64_t>(files.size()));
-  form.List1->Reserve(files.size());
-  Modal& modal = CurrentModal();
+RunCheck ListFiles(RunController& runs, std::deque<ListedEntry>& files) {
+  runs.BeginProgress(QStringLiteral("Building File List - "));
+  runs.SetProgressMax(static_cast<int64_t>(files.size()));
+  ListBox& list = runs.Files();
+  list.Reserve(files.size());
+  int64_t listed = 0;
   for (ListedEntry& file : files) {
-    form.List1->AddEntry(std::move(file));
-    bar->setValue(bar->value() + 1);
-    modal.PumpEvents();
-    if (Phase phase = Checkpoint(form); phase != Phase::Done) return phase;
+    list.AddEntry(std::move(file));
+    runs.SetProgress(++listed);
+    if (RunCheck check = runs.PumpAndCheck(); check != RunCheck::kGoOn) return check;
   }
-  return Phase::Done;
+  return RunCheck::kGoOn;
 }
 }  // namespace
 
-BrowseOutcome BrowseFolderClick(Form1& form) {
+BrowseOutcome BrowseFolderClick(RunController& runs) {
   // A click during the scan's own run is its Abort; while another command
   // runs (a Delete run still finishing its pass after an Abort included), no
   // chooser opens and nothing starts.
-  if (form.Run.Active() == Command::kFolderScan) {
-    form.Run.RequestAbort(Command::kFolderScan);
+  if (runs.Active() == Command::kFolderScan) {
+    runs.Abort(Command::kFolderScan);
     return BrowseOutcome::AbortRequest;
   }
-  if (form.Run.Running()) return BrowseOutcome::Busy;
-  std::string folder;
-  if (!ChooseFolder(form, folder)) return CloseIfStopping(form, BrowseOutcome::Cancelled);
-  return ListFolder(form, folder);
+  if (runs.Running()) return BrowseOutcome::Busy;
+  const std::optional<std::string> folder = runs.Chooser().Show(
+      {"Corvane - Select A Folder To Delete", "Select A Folder To Delete:", true, 1, 2});
+  if (!folder) return OrStopped(runs, BrowseOutcome::Cancelled);
+  return ListFolder(runs, *folder);
 }
 
-BrowseOutcome ListFolder(Form1& form, const std::string& chosen) {
-  if (form.StopRequested) return CloseIfStopping(form, BrowseOutcome::Stopped);
-  if (form.Run.Running()) return BrowseOutcome::Busy;
+BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
+  if (runs.Closing()) return OrStopped(runs, BrowseOutcome::Stopped);
+  if (runs.Running()) return BrowseOutcome::Busy;
   const GateVerdict verdict = PassGate(chosen, ProgramGateRules(IniPath), true);
   if (verdict.refusal) {
-    ShowRefusal(verdict, true);
-    return CloseIfStopping(form, BrowseOutcome::Refused);
+    ShowRefusals(RefusalBoxFor(verdict, true));
+    return OrStopped(runs, BrowseOutcome::Refused);
   }
   const std::string& folder = verdict.path;
-  if (!form.Run.Start(Command::kFolderScan)) return BrowseOutcome::Busy;
-  RunScope scope(form.Run, Command::kFolderScan);
+  if (!runs.Begin(Command::kFolderScan)) return BrowseOutcome::Busy;
+  RunScope scope = runs.Scope(Command::kFolderScan);
 
-  form.AddFiles->setEnabled(false);
-  form.DeleteFiles->setEnabled(false);
-  form.BrowseDelete->setEnabled(false);
-  SetAllCaptions(form.BrowseFolder, kAbortCaption);
-  const int64_t folderRow = form.List2->ListCount();
-  form.List2->AddItem(folder, /*chosen=*/true);
-  form.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
-  WaitWindowOf(form).Show();
-  CurrentModal().PumpEvents();
+  const int64_t folderRow = runs.Folders().ListCount();
+  runs.Folders().AddItem(folder, /*chosen=*/true);
+  runs.PumpNow();
 
-  form.ProgressBar1->setValue(0);
-  form.ProgressBar1->setMax(1);
+  runs.SetProgress(0);
+  runs.SetProgressMax(1);
   TreeListing listing;
-  Phase phase = ListDirectories(form, folder, listing);
-  if (phase == Phase::Abort) return EndAbortedScan(form);
-  if (phase == Phase::Refused) {
+  RunCheck check = ListDirectories(runs, folder, listing);
+  if (check == RunCheck::kAbort) return EndAbortedScan(runs);
+  if (check == RunCheck::kGoOn && listing.refusal != WalkRefusal::kNone) {
     // The folder changed after it passed the gate: nothing of it is listed,
     // and the user learns why, as if the gate had refused it.
-    form.List2->RemoveItem(folderRow);
-    EndScan(form);
-    ShowRefusal({folder, GateKind::kFolder, WalkRefusalReason(listing)}, true);
-    return CloseIfStopping(form, BrowseOutcome::Refused);
+    runs.Folders().RemoveItem(folderRow);
+    runs.Restore(Command::kFolderScan);
+    ShowRefusals(RefusalBoxFor({folder, GateKind::kFolder, WalkRefusalReason(listing)}, true));
+    return OrStopped(runs, BrowseOutcome::Refused);
   }
 
-  CloseWaitWindow(form);
-  form.setWindowTitle(QString::fromLatin1(kVersionCaption));
+  runs.EndWait();
   // A closing window needs no file list.
-  if (phase != Phase::Stop) phase = ListFiles(form, listing.files);
+  if (check != RunCheck::kStop) check = ListFiles(runs, listing.files);
   // An Abort, once clicked, always ends the scan on its abort path, even when
-  // no test after a pump saw it.
-  if (phase == Phase::Done && form.Run.Aborting()) phase = Phase::Abort;
-  if (phase == Phase::Abort) return EndAbortedScan(form);
+  // no checkpoint after a pump saw it.
+  if (check == RunCheck::kGoOn && runs.Aborting()) check = RunCheck::kAbort;
+  if (check == RunCheck::kAbort) return EndAbortedScan(runs);
 
-  EndScan(form);
-  form.ProgressBar1->setValue(form.ProgressBar1->max());
-  if (!listing.unread.empty() && !form.StopRequested) ShowIncomplete(listing.unread);
-  return CloseIfStopping(form, BrowseOutcome::Completed);
+  runs.Restore(Command::kFolderScan);
+  runs.SetProgress(runs.ProgressMax());
+  if (!listing.unread.empty() && !runs.Closing()) ShowIncomplete(listing.unread);
+  return OrStopped(runs, BrowseOutcome::Completed);
 }
 
 }  // namespace corvane

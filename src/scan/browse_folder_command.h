@@ -3,7 +3,7 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
 // How a click on the folder browse button ended.
 enum class BrowseOutcome {
@@ -19,7 +19,7 @@ enum class BrowseOutcome {
 // Lists a chosen folder: its directories into List2 (parents first, level by
 // level), its files matching FileSpecific into List1. While it runs, the same
 // button reads "&Abort" and a click on it asks the scan to stop.
-BrowseOutcome BrowseFolderClick(Form1& form);
+BrowseOutcome BrowseFolderClick(RunController& runs);
 
 // The scan proper, on a folder already chosen: what a click does after the
 // folder choice. Also used for folders handed over on the command line or
@@ -27,6 +27,6 @@ BrowseOutcome BrowseFolderClick(Form1& form);
 // folder passes the gate first (scan/core/path_gate.h): a folder that must
 // not be destroyed is refused with a message, and nothing is listed. So is
 // one that the walk then cannot read after all (it changed meanwhile).
-BrowseOutcome ListFolder(Form1& form, const std::string& chosen);
+BrowseOutcome ListFolder(RunController& runs, const std::string& chosen);
 
 }  // namespace corvane

@@ -2,19 +2,11 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <utility>
 
-#include "picking/add_files_command.h"
 #include "picking/core/c_file_dialog.h"
 #include "picking/list_drop.h"
-#include "picking/list_editing.h"
-#include "platform/modal.h"
-#include "scan/browse_delete_command.h"
-#include "scan/browse_folder_command.h"
-#include "scan/msg.h"
 #include "shell/app_icon.h"
-#include "shell/form_lifecycle.h"
-#include "shred/delete_files_command.h"
-#include "shred/shreds_amount_guard.h"
 
 namespace corvane {
 
@@ -112,7 +104,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   BrowseFF1->setObjectName(QStringLiteral("BrowseFF1"));
 
   NameForScreenReaders();
-  new ListDrop(*this);  // owned by the window
+  new ListDrop(Runs);  // owned by the window
 
   QWidget::setTabOrder(List1, AddFiles);
   QWidget::setTabOrder(AddFiles, BrowseFolder);
@@ -148,66 +140,22 @@ void Form1::NameForScreenReaders() {
   // The buttons are named by their captions, which change during a run.
 }
 
-intptr_t Form1::hWnd() {
-  return static_cast<intptr_t>(winId());
-}
-
 int Form1::VirtualKeyCode(int qtKey) {
   if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
     return qtKey;
-  switch (qtKey) {
-    case Qt::Key_Delete:
-      return 46;
-    case Qt::Key_Backspace:
-      return 8;
-    case Qt::Key_Tab:
-      return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      return 13;
-    case Qt::Key_Escape:
-      return 27;
-    case Qt::Key_Space:
-      return 32;
-    case Qt::Key_Insert:
-      return 45;
-    default:
-      return 0;
-  }
-}
-
-void Form1::Form_Load() {
-  FormLoad(*this);
-}
-void Form1::AddFiles_Click() {
-  AddFilesClick(*this);
-}
-void Form1::BrowseFolder_Click() {
-  BrowseFolderClick(*this);
-}
-void Form1::DeleteFiles_Click() {
-  DeleteFilesClick(*this);
-}
-void Form1::BrowseDelete_Click() {
-  BrowseDeleteClick(*this);
-}
-void Form1::List1_KeyDown(int keyCode, int shift) {
-  List1KeyDown(*this, keyCode, shift);
-}
-void Form1::ShredsAmount_Change() {
-  ShredsAmountChange(*this);
+  static constexpr std::pair<int, int> kCodes[] = {
+      {Qt::Key_Delete, 46}, {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},    {Qt::Key_Return, 13},
+      {Qt::Key_Enter, 13},  {Qt::Key_Escape, 27},   {Qt::Key_Space, 32}, {Qt::Key_Insert, 45}};
+  for (const auto& [key, code] : kCodes)
+    if (key == qtKey) return code;
+  return 0;
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  // Closing during a run would leave a file overwritten but present: the user
-  // decides. Once the run is aborting, there is nothing left to ask.
-  if (Run.Active() == Command::kDeleteRun && !Run.Aborting() && !closeWithoutAsking_ &&
-      CurrentModal().MessageBox("A Destruction Is Running. Abort It And Close?", kMbYesNoQuestion,
-                                "Corvane") != kIdYes) {
+  if (!Runs.MayClose(!closeWithoutAsking_)) {
     event->ignore();
     return;
   }
-  AbortDeleteRun(*this);
   FormUnload(*this);
   event->accept();
 }

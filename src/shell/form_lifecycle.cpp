@@ -3,6 +3,7 @@
 #include "picking/core/c_file_dialog.h"
 #include "platform/attributes.h"
 #include "platform/dir_search.h"
+#include "platform/modal.h"
 #include "platform/path_text.h"
 #include "shell/core/module1.h"
 #include "shell/form1.h"
@@ -21,6 +22,15 @@ bool SettingsFilePresent(const std::string& path) {
     if (found == name) return search.CurrentAttributes() == kAttrNormal;
   }
   return false;
+}
+
+// A settings file that cannot be written must not stop the close; only a
+// value too long to keep is told.
+void SaveField(const QLineEdit* field, const char* key) {
+  if (WriteIniValue("Settings", key, field->text().toStdString()) == kIniTooLong)
+    CurrentModal().MessageBox(
+        "Can't write more than " + std::to_string(kIniWriteLimit) + " characters for key or value.",
+        kMbOk, "Corvane");
 }
 
 void LoadField(QLineEdit* field, const char* key) {
@@ -42,10 +52,8 @@ void FormLoad(Form1& form) {
 }
 
 void FormUnload(Form1& form) {
-  // Results ignored: a settings file that cannot be written must not stop the close.
-  (void)WriteIniValue("Settings", "ShredsAmount", form.ShredsAmount->text().toStdString());
-  (void)WriteIniValue("Settings", "FileSpecific", form.FileSpecific->text().toStdString());
-  form.StopRequested = true;
+  SaveField(form.ShredsAmount, "ShredsAmount");
+  SaveField(form.FileSpecific, "FileSpecific");
   // FileDialog stays until the window is destroyed: a dialog of its own may
   // still be on its way back when the window closes.
 }

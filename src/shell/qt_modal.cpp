@@ -170,13 +170,10 @@ FileAnswer QtModal::ChooseFiles(const FileRequest& request) {
 }
 
 void QtModal::PumpEvents() {
-  constexpr auto kInterval = std::chrono::milliseconds(10);
-  if (std::chrono::steady_clock::now() - last_pump_ < kInterval) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   // Whatever ran in there may have left the vector registers dirty, which
   // slows the command's own loop down until they are cleared.
   ClearUpperVectorState();
-  last_pump_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace corvane

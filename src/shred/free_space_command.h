@@ -9,15 +9,15 @@
 
 namespace corvane {
 
-class Form1;
+class RunController;
 
 enum class WipeEnd { kDone, kNotDone, kStopped };
 
 // Each target in turn, until one is aborted. kDone when every one was filled.
-WipeEnd WipeFreeSpace(Form1& form, const std::vector<FillTarget>& targets);
+WipeEnd WipeFreeSpace(RunController& runs, const std::vector<FillTarget>& targets);
 
 // `corvane --wipe-free-space FOLDER` once the folder was accepted: asks, then
 // overwrites. Returns the exit status: 0 when overwritten, 1 otherwise.
-int WipeFreeSpaceFromCommandLine(Form1& form, const FillTarget& target, uint64_t freeBytes);
+int WipeFreeSpaceFromCommandLine(RunController& runs, const FillTarget& target, uint64_t freeBytes);
 
 }  // namespace corvane

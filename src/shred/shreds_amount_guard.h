@@ -1,9 +1,10 @@
 #pragma once
 
+class QLineEdit;
+
 namespace corvane {
 
-class Form1;
-
-void ShredsAmountChange(Form1& form);
+// Checks the shred count `field` holds after each change.
+void ShredsAmountChange(QLineEdit& field);
 
 }  // namespace corvane

@@ -45,6 +45,29 @@ TEST(RunState, OneRunAtATimeAndTheAbortStaysWithItsRun) {
   EXPECT_FALSE(run.Running());
 }
 
+// The clock each case reads: `at` milliseconds after the restart.
+std::chrono::steady_clock::time_point g_pumpClock;
+std::chrono::steady_clock::time_point PumpClockNow() {
+  return g_pumpClock;
+}
+
+TEST(PumpPacer, PumpsOnceTheIntervalHasPassed) {
+  struct Case {
+    int at;
+    bool due;
+  };
+  const Case cases[] = {{0, false}, {19, false}, {20, true}, {45, true}};
+  SetPumpClockForTesting(PumpClockNow);
+  for (const Case& c : cases) {
+    PumpPacer pacer;
+    g_pumpClock = {};
+    pacer.Restart();
+    g_pumpClock += std::chrono::milliseconds(c.at);
+    EXPECT_EQ(pacer.Due(), c.due) << c.at;
+  }
+  SetPumpClockForTesting(nullptr);
+}
+
 TEST(PathGate, RefusesWhatNobodyCanHaveChosenAndNothingElse) {
   TempDir t;
   const std::string program = t.Mkdir("opt/corvane/bin");

@@ -1,6 +1,8 @@
 #pragma once
 // A modal handler for tests: answers from a script, records what was asked, and
 // lets a test act inside the event pump (click Abort, close the window...).
+// While it is installed, a run's checkpoint pumps at every call, so that a
+// test can count on its pumps without timing them.
 #include <deque>
 #include <functional>
 #include <optional>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "platform/modal.h"
+#include "shell/core/run_state.h"
 
 namespace corvane::testing {
 
@@ -19,8 +22,14 @@ struct AskedBox {
 
 class ScriptedModal : public Modal {
  public:
-  ScriptedModal() { SetCurrentModal(this); }
-  ~ScriptedModal() override { SetCurrentModal(nullptr); }
+  ScriptedModal() {
+    SetCurrentModal(this);
+    SetPumpClockForTesting([] { return clock += kPumpInterval; });
+  }
+  ~ScriptedModal() override {
+    SetPumpClockForTesting(nullptr);
+    SetCurrentModal(nullptr);
+  }
 
   int MessageBox(const std::string& prompt, int style, const std::string& title) override {
     boxes.push_back({prompt, style, title});
@@ -76,6 +85,9 @@ class ScriptedModal : public Modal {
   std::function<void(int)> onPump;  // called with the pump's number, from 1
   std::function<void()> pumpQt;     // widget tests let Qt deliver events here
   std::function<void()> whileOpen;  // runs inside every dialog, as if it were showing
+
+ private:
+  static inline std::chrono::steady_clock::time_point clock{};
 };
 
 }  // namespace corvane::testing

@@ -53,7 +53,7 @@ TEST(AddFiles, AppendsFullPathsAndTouchesNothingElse) {
   ASSERT_EQ(modal.fileRequests.size(), 4u);
   const FileRequest& r = modal.fileRequests[0];
   EXPECT_TRUE(r.multiSelect && r.mustExist && !r.save);
-  EXPECT_EQ(r.owner, form.hWnd());
+  EXPECT_EQ(r.owner, form.Runs.Owner());
   using Pairs = std::vector<std::pair<std::string, std::string>>;
   EXPECT_EQ(r.filters, (Pairs{{"All Files (*.*)", "*.*"}}));
 }

@@ -22,7 +22,7 @@ struct DeleteWindow : ScanWindow {
   DeleteWindow() {
     form.ShredsAmount->setText(QStringLiteral("1"));
     modal.onBox = [this](const testing::AskedBox&) {
-      autoModeAtMessage = form.AutoMode;
+      autoModeAtMessage = form.Runs.Driving();
       dirsAtMessage = form.List2->ListCount();
     };
   }
@@ -32,7 +32,7 @@ struct DeleteWindow : ScanWindow {
     EXPECT_EQ(modal.boxes[0].title, "Corvane - Files Deleted");
     EXPECT_EQ(modal.boxes[0].style, 0);
     EXPECT_TRUE(autoModeAtMessage);
-    EXPECT_FALSE(form.AutoMode);
+    EXPECT_FALSE(form.Runs.Driving());
     EXPECT_EQ(form.List1->ListCount(), 0);
     EXPECT_EQ(form.List2->ListCount(), 0);
   }
@@ -53,7 +53,7 @@ TEST(BrowseDelete, RemovesALargeTreeWholeIncludingTheChosenFolder) {
   }
   DeleteWindow w;
   w.modal.folders = {r};
-  BrowseDeleteClick(w.form);
+  BrowseDeleteClick(w.form.Runs);
   w.ExpectCompleted();
   EXPECT_EQ(w.dirsAtMessage, 1 + 30 + 3000);
   EXPECT_FALSE(EntryExists(r));
@@ -71,13 +71,13 @@ TEST(BrowseDelete, RemovesATreeOfEmptyFoldersAndOnlyLinksToOutside) {
 
   DeleteWindow w;
   w.modal.folders = {t / "E"};
-  BrowseDeleteClick(w.form);
+  BrowseDeleteClick(w.form.Runs);
   w.ExpectCompleted();
   EXPECT_FALSE(EntryExists(t / "E"));
 
   DeleteWindow links;
   links.modal.folders = {t / "R"};
-  BrowseDeleteClick(links.form);
+  BrowseDeleteClick(links.form.Runs);
   links.ExpectCompleted();
   EXPECT_FALSE(EntryExists(t / "R"));
   EXPECT_EQ(testing::ReadFile(keep), "keep");
@@ -101,14 +101,14 @@ TEST(BrowseDelete, AsksBeforeDestroyingWhatWasListedBefore) {
     if (c.folderBefore) w.form.List2->AddItem(t.Mkdir("old"));
     w.modal.folders = {t / "junk"};
     w.modal.answers = {c.answer};
-    BrowseDeleteClick(w.form);
+    BrowseDeleteClick(w.form.Runs);
     ASSERT_FALSE(w.modal.boxes.empty());
     EXPECT_EQ(w.modal.boxes[0].title, "Corvane - Delete Confirmation");
     EXPECT_NE(w.modal.boxes[0].prompt.find(c.counted), std::string::npos)
         << w.modal.boxes[0].prompt;
     EXPECT_EQ(EntryExists(keep), c.answer == kIdNo);
     EXPECT_EQ(EntryExists(junk), c.answer == kIdNo);
-    EXPECT_FALSE(w.form.AutoMode);
+    EXPECT_FALSE(w.form.Runs.Driving());
   }
 }
 
@@ -121,10 +121,10 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
     DeleteWindow w;
     w.form.List1->AddItem(before);
     w.modal.folders = {std::nullopt};
-    BrowseDeleteClick(w.form);
+    BrowseDeleteClick(w.form.Runs);
     EXPECT_TRUE(w.modal.boxes.empty());
     EXPECT_EQ(w.form.List1->ListCount(), 1);
-    EXPECT_FALSE(w.form.AutoMode);
+    EXPECT_FALSE(w.form.Runs.Driving());
   }
   for (int pump : {2, 4}) {  // Abort in the directory phase, then in the file phase.
     DeleteWindow w;
@@ -133,10 +133,10 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
     w.modal.onPump = [&](int n) {
       if (n == pump) w.form.BrowseFolder->click();
     };
-    BrowseDeleteClick(w.form);
+    BrowseDeleteClick(w.form.Runs);
     ASSERT_EQ(w.modal.boxes.size(), 1u);
     EXPECT_EQ(w.modal.boxes[0].prompt, "File List Building Process Aborted!");
-    EXPECT_FALSE(w.form.AutoMode);
+    EXPECT_FALSE(w.form.Runs.Driving());
   }
   {  // The window closed during the scan.
     DeleteWindow w;
@@ -144,7 +144,7 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
     w.modal.onPump = [&](int n) {
       if (n == 4) w.form.close();
     };
-    BrowseDeleteClick(w.form);
+    BrowseDeleteClick(w.form.Runs);
     EXPECT_TRUE(w.modal.boxes.empty());
     EXPECT_FALSE(w.form.isVisible());
   }
@@ -174,11 +174,11 @@ TEST(BrowseDelete, AnUnreadableFolderIsRefusedAtEveryDoorAndNothingGoes) {
       };
       {
         testing::WithoutModeOverride asAnyUser;
-        if (door == Door::kHanded) AddHandedPaths(w.form, {locked});
+        if (door == Door::kHanded) AddHandedPaths(w.form.Runs, {locked});
         if (door == Door::kChooser) {
-          EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Refused);
+          EXPECT_EQ(BrowseFolderClick(w.form.Runs), BrowseOutcome::Refused);
         }
-        if (door == Door::kBrowseDelete) BrowseDeleteClick(w.form);
+        if (door == Door::kBrowseDelete) BrowseDeleteClick(w.form.Runs);
       }
       EXPECT_EQ(w.modal.pumps, atTheGate ? 0 : 1);  // the gate refuses before any scan
       ASSERT_EQ(w.modal.boxes.size(), 1u);

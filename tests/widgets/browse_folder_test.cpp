@@ -4,10 +4,10 @@
 
 #include "scan/browse_folder_command.h"
 #include "scan/core/directory_walk.h"
-#include "scan/msg.h"
 #include "scan_test_support.h"
 #include "support/temp_dir.h"
 #include "support/without_mode_override.h"
+#include "window/msg.h"
 
 namespace corvane {
 namespace {
@@ -27,8 +27,8 @@ void ExpectIdle(const Form1& form) {
   for (HoverButton* b : {form.AddFiles, form.DeleteFiles, form.BrowseDelete, form.BrowseFolder})
     EXPECT_TRUE(b->isEnabled());
   EXPECT_EQ(form.windowTitle(), "Corvane Version 1.0 By Halvek");
-  EXPECT_TRUE(form.WaitWindow == nullptr || !form.WaitWindow->isVisible());
-  EXPECT_FALSE(form.CommandRunning());
+  EXPECT_TRUE(form.Runs.WaitWindow() == nullptr || !form.Runs.WaitWindow()->isVisible());
+  EXPECT_FALSE(form.Runs.Running());
 }
 
 TEST(BrowseFolder, ListsTheTreeBreadthFirstAndASecondScanAppends) {
@@ -54,12 +54,12 @@ TEST(BrowseFolder, ListsTheTreeBreadthFirstAndASecondScanAppends) {
     EXPECT_FALSE(form.DeleteFiles->isEnabled());
     EXPECT_FALSE(form.BrowseDelete->isEnabled());
     EXPECT_EQ(form.windowTitle(), "Building Directory List. Please Wait...");
-    ASSERT_TRUE(form.WaitWindow);
-    EXPECT_TRUE(form.WaitWindow->isVisible());
+    ASSERT_TRUE(form.Runs.WaitWindow());
+    EXPECT_TRUE(form.Runs.WaitWindow()->isVisible());
     EXPECT_EQ(w.Entries(form.List2), std::vector<std::string>{r});
   };
 
-  EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Completed);
+  EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Completed);
   EXPECT_TRUE(checkedStart);
   ASSERT_EQ(w.modal.folderRequests.size(), 1u);
   const FolderRequest& request = w.modal.folderRequests[0];
@@ -86,7 +86,7 @@ TEST(BrowseFolder, ListsTheTreeBreadthFirstAndASecondScanAppends) {
   // A second scan with a mask: its entries follow the first scan's, and the
   // first scan's directories are not expanded again.
   form.FileSpecific->setText(QStringLiteral("*.txt;*.*"));
-  EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Completed);
+  EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Completed);
   dirs.insert(dirs.end(), {s, s + "/s1"});
   EXPECT_EQ(w.Entries(form.List2), dirs);
   files.push_back(s + "/s1/w.txt");
@@ -102,26 +102,26 @@ TEST(BrowseFolder, CancelledChoiceChangesNothingAndAnEmptyMaskListsNoFile) {
   form.List1->AddItem("before1");
   form.List2->AddItem("before2");
   w.modal.folders = {std::nullopt};
-  EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Cancelled);
+  EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Cancelled);
   EXPECT_EQ(w.Entries(form.List1), std::vector<std::string>{"before1"});
   EXPECT_EQ(w.Entries(form.List2), std::vector<std::string>{"before2"});
   EXPECT_EQ(form.windowTitle(), "Corvane By Halvek");
   EXPECT_EQ(form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   EXPECT_EQ(w.modal.pumps, 0);
-  EXPECT_FALSE(form.WaitWindow);
+  EXPECT_FALSE(form.Runs.WaitWindow());
 
   form.FileSpecific->setText(QString());
   w.modal.folders = {t / "R"};
-  EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Completed);
+  EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Completed);
   EXPECT_EQ(w.Entries(form.List1), std::vector<std::string>{"before1"});
   EXPECT_EQ(w.Entries(form.List2), (std::vector<std::string>{"before2", t / "R", t / "R/A"}));
   EXPECT_EQ(form.ProgressBar1->max(), 0);
   EXPECT_EQ(form.ProgressBar1->value(), 0);
 
   // A cancel while the window is closing still lets it close.
-  form.StopRequested = true;
+  form.Runs.SetClosing();
   w.modal.folders = {std::nullopt};
-  EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Stopped);
+  EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Stopped);
   EXPECT_FALSE(form.isVisible());
 }
 
@@ -148,9 +148,9 @@ TEST(BrowseFolder, AbortInEitherPhaseEmptiesBothLists) {
     };
     bool waitClosedAtMessage = false;
     w.modal.onBox = [&](const testing::AskedBox&) {
-      waitClosedAtMessage = !form.WaitWindow->isVisible();
+      waitClosedAtMessage = !form.Runs.WaitWindow()->isVisible();
     };
-    EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Aborted);
+    EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Aborted);
     EXPECT_EQ(w.modal.pumps, abortAt);
     ASSERT_EQ(w.modal.boxes.size(), 1u);
     EXPECT_EQ(w.modal.boxes[0].prompt, "File List Building Process Aborted!");
@@ -176,12 +176,12 @@ TEST(BrowseFolder, ClosingTheWindowInEitherPhaseStopsWithoutAMessage) {
     w.modal.onPump = [&](int n) {
       if (n == closeAt) form.close();
     };
-    EXPECT_EQ(BrowseFolderClick(form), BrowseOutcome::Stopped);
+    EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Stopped);
     EXPECT_EQ(w.modal.pumps, std::max(closeAt, 2));  // the start pump is not tested
     EXPECT_TRUE(w.modal.boxes.empty());
-    EXPECT_TRUE(form.StopRequested);
+    EXPECT_TRUE(form.Runs.Closing());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.WaitWindow->isVisible());
+    EXPECT_FALSE(form.Runs.WaitWindow()->isVisible());
     EXPECT_EQ(form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   }
 }
@@ -196,7 +196,7 @@ TEST(BrowseFolder, AFolderItCouldNotReadIsNamedOnce) {
   w.modal.folders = {t / "top"};
   {
     testing::WithoutModeOverride asAnyUser;
-    EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Completed);
+    EXPECT_EQ(BrowseFolderClick(w.form.Runs), BrowseOutcome::Completed);
   }
   ::chmod(locked.c_str(), 0700);
   EXPECT_EQ(w.form.List1->ListCount(), 1);

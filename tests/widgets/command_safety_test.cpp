@@ -66,8 +66,8 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideThePump) {
     w.modal.onPump = [&](int n) {
       if (n != 1) return;
       w.form.DeleteFiles->click();                            // Abort
-      EXPECT_TRUE(w.form.BrowseDelete->isEnabled()) << name;  // looks enabled, as written
-      EXPECT_TRUE(w.form.CommandRunning()) << name;
+      EXPECT_TRUE(w.form.BrowseDelete->isEnabled()) << name;  // the Abort enables it
+      EXPECT_TRUE(w.form.Runs.Running()) << name;
       other(w.form);
     };
     w.form.DeleteFiles_Click();
@@ -81,7 +81,7 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideThePump) {
     EXPECT_TRUE(w.modal.folderRequests.empty()) << name;
     EXPECT_TRUE(w.modal.fileRequests.empty()) << name;
     EXPECT_EQ(w.Entries(w.form.List1), std::vector<std::string>{big}) << name;
-    EXPECT_FALSE(w.form.CommandRunning()) << name;
+    EXPECT_FALSE(w.form.Runs.Running()) << name;
   }
 
   // During a scan the other commands start nothing either, and the scan's own
@@ -95,7 +95,7 @@ TEST(OneCommandAtATime, AbortThenAnyOtherCommandInsideThePump) {
       w.form.BrowseDelete->click();
     }
   };
-  EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Aborted);
+  EXPECT_EQ(BrowseFolderClick(w.form.Runs), BrowseOutcome::Aborted);
   EXPECT_EQ(w.modal.Prompts(), std::vector<std::string>{"File List Building Process Aborted!"});
   EXPECT_EQ(w.modal.folderRequests.size(), 1u);
   EXPECT_EQ(ReadFile(folder), "folder content");
@@ -126,7 +126,7 @@ TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
     ScanWindow w;
     w.form.List1->AddItem("listed-before");
     w.modal.folders = {chosen};
-    BrowseDeleteClick(w.form);
+    BrowseDeleteClick(w.form.Runs);
     ASSERT_EQ(w.modal.boxes.size(), 1u) << chosen;
     EXPECT_EQ(w.modal.boxes[0].prompt.rfind("This Folder Cannot Be Destroyed!\n" + shown, 0), 0u)
         << w.modal.boxes[0].prompt;
@@ -147,7 +147,7 @@ TEST(FolderRefusal, RefusedFoldersAreNeitherListedNorDestroyed) {
   ScanWindow w;
   w.form.ShredsAmount->setText(QStringLiteral("1"));
   w.modal.folders = {old};
-  BrowseDeleteClick(w.form);
+  BrowseDeleteClick(w.form.Runs);
   ASSERT_EQ(w.modal.boxes.size(), 1u);
   EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Operation Completed Successfully!", 0), 0u);
   EXPECT_FALSE(EntryExists(old));
@@ -196,7 +196,7 @@ std::vector<testing::AskedBox> RunThreeFiles(const std::string& dir, int offer =
   EXPECT_EQ(w.form.List1->ListCount(), keepOne ? 1 : 0);
   EXPECT_EQ(w.form.List2->ListCount(), 0);
   EXPECT_EQ(w.form.DeleteFiles->caption(), QStringLiteral("&Delete Files"));
-  EXPECT_FALSE(w.form.Run.Running());
+  EXPECT_FALSE(w.form.Runs.Running());
   return w.modal.boxes;
 }
 
@@ -309,13 +309,13 @@ TEST(CloseOnSignal, SigtermWhileADialogIsOpenClosesAfterIt) {
     ::raise(SIGTERM);
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->StopRequested);
+    EXPECT_FALSE(form->Runs.Closing());
   };
   form->AddFiles_Click();
   EXPECT_EQ(form->List1->ListCount(), 1);
   for (int i = 0; i < 5 && form->isVisible(); ++i) QCoreApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(form->StopRequested);
+  EXPECT_TRUE(form->Runs.Closing());
   EXPECT_NE(form->FileDialog, nullptr);
 }
 

@@ -44,7 +44,7 @@ class DeleteRun : public ::testing::Test {
   std::vector<std::string> Prompts() const { return modal.Prompts(); }
   void ExpectIdle() {
     testing::ExpectRunControlsBack(form);
-    EXPECT_FALSE(form.CommandRunning());
+    EXPECT_FALSE(form.Runs.Running());
   }
 
   testing::ScriptedModal modal;
@@ -134,7 +134,7 @@ TEST_F(DeleteRun, AbortInTheFilePhaseKeepsThePartlyOverwrittenFiles) {
     EXPECT_EQ(form.DeleteFiles->caption(), "Aborting...");
     EXPECT_TRUE(form.AddFiles->isEnabled());
     EXPECT_TRUE(form.BrowseDelete->isEnabled());
-    EXPECT_TRUE(form.Run.Aborting());
+    EXPECT_TRUE(form.Runs.Aborting());
   };
   modal.onBox = [&](const AskedBox& box) {
     if (box.prompt != kConfirm) testing::ExpectRunControlsBack(form);
@@ -206,7 +206,7 @@ TEST(DeleteRunClose, AsksUnlessASignalClosesAndAbortsTheRun) {
       } else {
         form.close();
       }
-      abortedByClose = form.Run.Aborting();
+      abortedByClose = form.Runs.Aborting();
     };
     form.DeleteFiles_Click();
     const bool closed = c.bySignal || c.answer == kIdYes;
@@ -220,9 +220,9 @@ TEST(DeleteRunClose, AsksUnlessASignalClosesAndAbortsTheRun) {
     EXPECT_EQ(EntryExists(a), closed);  // kept after its first pass
     EXPECT_EQ(EntryExists(b), closed);
     // ...and named when the program exits.
-    EXPECT_EQ(form.InterruptedRunKept.has_value(), closed);
-    if (form.InterruptedRunKept) {
-      EXPECT_EQ(InterruptedRunReport(*form.InterruptedRunKept),
+    EXPECT_EQ(form.Runs.InterruptedRunKept.has_value(), closed);
+    if (form.Runs.InterruptedRunKept) {
+      EXPECT_EQ(InterruptedRunReport(*form.Runs.InterruptedRunKept),
                 "corvane: the run was interrupted before its end; these files were kept:\n" + a +
                     " (partly overwritten)\n" + b + " (partly overwritten)\n");
     }
@@ -241,7 +241,7 @@ TEST_F(DeleteRun, EmptyListsAskThenSayThereIsNothing) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm}));
 
   modal.boxes.clear();
-  form.AutoMode = true;
+  form.Runs.SetDriving(true);
   form.DeleteFiles_Click();
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"No Files To Delete!"}));
   EXPECT_EQ(modal.pumps, 0);
@@ -323,7 +323,7 @@ TEST_F(DeleteRun, TheConfirmationNamesTheFoldersHandedOrChosen) {
   };
   for (const Step& step : steps) {
     modal.boxes.clear();
-    AddHandedPaths(form, step.handed);
+    AddHandedPaths(form.Runs, step.handed);
     modal.answers = {kIdNo};
     form.DeleteFiles_Click();
     EXPECT_EQ(Prompts(), std::vector<std::string>{step.prompt});

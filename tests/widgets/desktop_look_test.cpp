@@ -9,9 +9,9 @@
 #include <QTest>
 #include <algorithm>
 
-#include "scan/msg.h"
 #include "shell/form1.h"
 #include "shell/qt_modal.h"
+#include "window/msg.h"
 
 namespace corvane {
 namespace {

@@ -39,7 +39,7 @@ TEST(FreeSpace, FromTheCommandLineThenRefusedOnceReadOnly) {
   };
   uint64_t tmpfsUsed = 0;  // the most, while the fill runs
   w.modal.onPump = [&](int) { tmpfsUsed = std::max(tmpfsUsed, s.OtherUsed()); };
-  EXPECT_EQ(WipeFreeSpaceFromCommandLine(w.form, place.target, place.freeBytes), 0);
+  EXPECT_EQ(WipeFreeSpaceFromCommandLine(w.form.Runs, place.target, place.freeBytes), 0);
   EXPECT_EQ(tmpfsUsed, 0u);
   ASSERT_EQ(w.modal.boxes.size(), 2u);
   EXPECT_NE(w.modal.boxes[0].prompt.find(FormatBytes(place.freeBytes) + " of free space"),
@@ -76,10 +76,10 @@ TEST(FreeSpace, AbortFromTheWindow) {
     if (pump == 3) w.form.DeleteFiles->click();
   };
   w.modal.onBox = [&](const testing::AskedBox&) { testing::ExpectRunControlsBack(w.form); };
-  EXPECT_EQ(WipeFreeSpace(w.form, {PlaceOf(m.mnt).target}), WipeEnd::kNotDone);
+  EXPECT_EQ(WipeFreeSpace(w.form.Runs, {PlaceOf(m.mnt).target}), WipeEnd::kNotDone);
   ASSERT_EQ(w.modal.boxes.size(), 1u);
   EXPECT_EQ(w.modal.boxes[0].prompt.rfind("Free Space Overwrite Aborted!\n", 0), 0u);
-  EXPECT_FALSE(w.form.Run.Running());
+  EXPECT_FALSE(w.form.Runs.Running());
   EXPECT_NEAR(double(m.Free()), double(freeAtStart), freeAtStart * 0.01);
 }
 

@@ -111,10 +111,10 @@ TEST(ListDrop, AddsFilesListsFoldersAndRefusesWhileACommandRuns) {
   EXPECT_EQ(w.Entries(form.List1), std::vector<std::string>{t / "R/S/in.txt"});
   EXPECT_EQ(w.Entries(form.List2), (std::vector<std::string>{t / "R", t / "R/S"}));
 
-  ASSERT_TRUE(form.Run.Start(Command::kDeleteRun));  // a run is going
+  ASSERT_TRUE(form.Runs.Begin(Command::kDeleteRun));  // a run is going
+  RunScope going = form.Runs.Scope(Command::kDeleteRun);
   EXPECT_FALSE(Drop(form, UrlData({plainUrl})));
   EXPECT_EQ(form.List1->ListCount(), 1);
-  form.Run.Finish(Command::kDeleteRun);
 }
 
 // The command line (and a file manager's action, which hands paths the same
@@ -142,7 +142,7 @@ TEST(HandedPaths, EveryDoorRefusesWhatTheChooserRefuses) {
   if (!foreign) listed.push_back(secret);
 
   ScanWindow w;
-  AddHandedPaths(w.form, {t / "home", t / "home/x/..", keep, t / "typo/../typo.txt", secret});
+  AddHandedPaths(w.form.Runs, {t / "home", t / "home/x/..", keep, t / "typo/../typo.txt", secret});
   EXPECT_EQ(w.modal.Prompts(), std::vector<std::string>{prompt});
   EXPECT_EQ(w.Entries(w.form.List1), listed);
   EXPECT_EQ(w.form.List2->ListCount(), 0);
@@ -153,7 +153,7 @@ TEST(HandedPaths, EveryDoorRefusesWhatTheChooserRefuses) {
     alike.push_back(t.Write(std::string("alike/") + char('\x80' + i), ""));
   t.Write("alike/\xff", "");
   ScanWindow many;
-  AddHandedPaths(many.form, alike);
+  AddHandedPaths(many.form.Runs, alike);
   ASSERT_EQ(many.modal.boxes.size(), 1u);
   EXPECT_EQ(many.modal.boxes[0].title, "Corvane - Files Refused");
   EXPECT_EQ(many.modal.boxes[0].prompt.rfind("12 Files Cannot Be Destroyed!\n", 0), 0u);

@@ -1,4 +1,4 @@
-#include "shell/list_box.h"
+#include "window/list_box.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/list_box.h"
+#include "window/list_box.h"
 
 namespace corvane::testing {
 

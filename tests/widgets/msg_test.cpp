@@ -1,4 +1,4 @@
-#include "scan/msg.h"
+#include "window/msg.h"
 
 #include <gtest/gtest.h>
 

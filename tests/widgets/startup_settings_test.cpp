@@ -62,7 +62,7 @@ Started StartAndClose(std::deque<int> answers = {}) {
   Started result{form->ShredsAmount->text().toStdString(), form->FileSpecific->text().toStdString(),
                  watcher.seen};
   EXPECT_TRUE(form->close());
-  EXPECT_TRUE(form->StopRequested);
+  EXPECT_TRUE(form->Runs.Closing());
   EXPECT_NE(form->FileDialog, nullptr);  // kept until the window is destroyed
   return result;
 }
@@ -183,6 +183,8 @@ TEST(StartupSettings, AnOverlongMaskIsReportedAndTheCountStillSaved) {
   }
   ASSERT_EQ(modal.boxes.size(), 1u);
   EXPECT_EQ(modal.boxes[0].prompt, "Can't write more than 255 characters for key or value.");
+  EXPECT_EQ(modal.boxes[0].style, kMbOk);
+  EXPECT_EQ(modal.boxes[0].title, "Corvane");
   EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=3\nFileSpecific=*.old\n");
 }
 
@@ -198,7 +200,7 @@ TEST(StartupSettings, ATerminationSignalClosesTheWindowAndSaves) {
   ::raise(SIGTERM);
   for (int i = 0; i < 100 && form->isVisible(); ++i) QTest::qWait(10);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(form->StopRequested);
+  EXPECT_TRUE(form->Runs.Closing());
   EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=9\nFileSpecific=*.*\n");
 }
 

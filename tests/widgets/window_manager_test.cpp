@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "scan/browse_folder_command.h"
-#include "scan/msg.h"
 #include "scan_test_support.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
+#include "window/msg.h"
 
 namespace corvane {
 namespace {
@@ -62,7 +62,7 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
   w.modal.onPump = [&](int n) {
     if (n != 1) return;  // the pump right after the wait window was shown
     checked = true;
-    msg& wait = *w.form.WaitWindow;
+    msg& wait = *w.form.Runs.WaitWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&wait, kPatience));
     const unsigned long id = wait.winId();
     std::string props = RunCommand("xprop -id " + std::to_string(id));
@@ -103,7 +103,7 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
     other.kill();
     other.waitForFinished();
   };
-  EXPECT_EQ(BrowseFolderClick(w.form), BrowseOutcome::Completed);
+  EXPECT_EQ(BrowseFolderClick(w.form.Runs), BrowseOutcome::Completed);
   EXPECT_TRUE(checked);
 }
 

@@ -11,8 +11,8 @@ namespace corvane {
 namespace {
 constexpr uint32_t kMultiSelectBuffer = 8192;
 constexpr uint32_t kSingleBuffer = 1024;
-constexpr size_t kMaxFilenameLet = 1024;
-// The filter walk counts positions in 16 bits.
+constexpr size_t kMaxFilenameLength = 1024;
+// A longer filter is stored, then refused as an overflow.
 constexpr size_t kMaxFilterLength = 32766;
 const std::string kTwoNulls(2, '\0');
 }  // namespace
@@ -27,7 +27,7 @@ cFileDialog::cFileDialog(DialogCall openDialog, DialogCall saveDialog)
 
 void cFileDialog::setFilename(const std::string& sFilename) {
   filename_ = sFilename;
-  if (filename_.size() > kMaxFilenameLet) throw DialogError(kErrInvalidArgument);
+  if (filename_.size() > kMaxFilenameLength) throw DialogError(kErrInvalidArgument);
 }
 
 void cFileDialog::setFilter(const std::string& sFilter) {

@@ -189,10 +189,10 @@ GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folde
   return verdict;
 }
 
-void ShowRefusal(const GateVerdict& verdict, bool folderWanted) {
+RefusalBox RefusalBoxFor(const GateVerdict& verdict, bool folderWanted) {
   RefusalNotice notice(folderWanted);
   notice.Add(verdict);
-  notice.Show();
+  return *notice.Take();
 }
 
 void RefusalNotice::Add(GateVerdict verdict) {
@@ -206,10 +206,10 @@ void RefusalNotice::AddMissing(const std::string& handed, int error) {
                                                          : UnreadableReason(error)});
 }
 
-void RefusalNotice::Show() {
-  if (refused_.empty()) return;
+std::optional<RefusalBox> RefusalNotice::Take() {
+  if (refused_.empty()) return std::nullopt;
   std::vector<GateVerdict> refused;
-  refused.swap(refused_);  // a box may pump events that hand more paths
+  refused.swap(refused_);  // the box may pump events that hand more paths
   auto word = [](GateKind kind, bool several) -> std::string {
     switch (kind) {
       case GateKind::kFile:
@@ -224,10 +224,9 @@ void RefusalNotice::Show() {
   if (refused.size() == 1) {
     const GateVerdict& verdict = refused[0];
     const std::string what = word(verdict.kind, false);
-    CurrentModal().MessageBox("This " + what + " Cannot Be Destroyed!\n" +
-                                  DisplayForm(verdict.path) + "\n" + verdict.refusal.value_or(""),
-                              kMbStop, "Corvane - " + what + " Refused");
-    return;
+    return RefusalBox{"This " + what + " Cannot Be Destroyed!\n" + DisplayForm(verdict.path) +
+                          "\n" + verdict.refusal.value_or(""),
+                      kMbStop, "Corvane - " + what + " Refused"};
   }
   const bool oneKind = std::all_of(refused.begin(), refused.end(),
                                    [&](const GateVerdict& v) { return v.kind == refused[0].kind; });
@@ -235,9 +234,9 @@ void RefusalNotice::Show() {
   std::vector<std::string> lines;
   for (size_t i = 0; i < refused.size() && i < kEntriesNamed; ++i)
     lines.push_back(DisplayForm(refused[i].path) + " (" + refused[i].refusal.value_or("") + ")");
-  CurrentModal().MessageBox(std::to_string(refused.size()) + " " + what + " Cannot Be Destroyed!" +
-                                NamedLines(lines, refused.size()),
-                            kMbStop, "Corvane - " + what + " Refused");
+  return RefusalBox{std::to_string(refused.size()) + " " + what + " Cannot Be Destroyed!" +
+                        NamedLines(lines, refused.size()),
+                    kMbStop, "Corvane - " + what + " Refused"};
 }
 
 std::string WalkRefusalReason(const TreeListing& listing) {

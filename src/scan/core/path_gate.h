@@ -70,8 +70,15 @@ GateRules ProgramGateRules(const std::string& settingsFile);
 // `folderWanted`: only a folder may pass (the folder chooser).
 GateVerdict PassGate(const std::string& path, const GateRules& rules, bool folderWanted = false);
 
-// Shows why the path was refused, as RefusalNotice does for one refusal.
-void ShowRefusal(const GateVerdict& verdict, bool folderWanted = false);
+// The box that tells the user of refusals; the widgets show it.
+struct RefusalBox {
+  std::string prompt;
+  int style;
+  std::string title;
+};
+
+// Why the path was refused, as RefusalNotice tells one refusal.
+RefusalBox RefusalBoxFor(const GateVerdict& verdict, bool folderWanted = false);
 
 // The refusals of one handing of paths, told in one box once it is over.
 // One refusal: "This Folder Cannot Be Destroyed!" ("This File ...", "This
@@ -84,8 +91,8 @@ class RefusalNotice {
   void Add(GateVerdict verdict);
   // A handed path that names nothing, named as it was handed.
   void AddMissing(const std::string& handed, int error);
-  // Shows the box when anything was refused, and starts afresh.
-  void Show();
+  // The box to show when anything was refused; starts afresh.
+  std::optional<RefusalBox> Take();
 
  private:
   bool folderWanted_;

@@ -1,6 +1,5 @@
 #include "shell/core/module1.h"
 
-#include "platform/modal.h"
 #include "platform/private_profile.h"
 
 namespace corvane {
@@ -26,10 +25,7 @@ int32_t WriteIniValue(const std::string& section, const std::string& key,
                       const std::string& value) {
   if (Utf8CharCount(key) <= kIniWriteLimit && Utf8CharCount(value) <= kIniWriteLimit)
     return WritePrivateProfileString(section, key, value, IniPath);
-  CurrentModal().MessageBox(
-      "Can't write more than " + std::to_string(kIniWriteLimit) + " characters for key or value.",
-      kMbOk, "Corvane");
-  return -1;
+  return kIniTooLong;
 }
 
 }  // namespace corvane

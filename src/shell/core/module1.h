@@ -23,9 +23,11 @@ std::string ReadIniValue(const std::string& section, const std::string& key);
 // be read, so that a caller can keep its default.
 std::optional<std::string> FindIniValue(const std::string& section, const std::string& key);
 
+inline constexpr int32_t kIniTooLong = -1;
+
 // Stores `value` under `key` in `section`. Returns non-zero when written, 0
-// when the file could not be written, and -1 (after telling the user) when the
-// key or the value is longer than 255 characters.
+// when the file could not be written, and kIniTooLong, writing nothing, when
+// the key or the value is longer than 255 characters: the caller tells the user.
 int32_t WriteIniValue(const std::string& section, const std::string& key, const std::string& value);
 
 }  // namespace corvane

@@ -1,10 +1,13 @@
 #pragma once
 // The life cycle of the window's one long command (a Delete run, a folder
-// scan or a free-space overwrite): started, aborting, finished. Owned by the main window, so every
-// handler asks the same place whether something runs and whose Abort a click
-// is. Only one command runs at a time; a start request while one runs is
-// refused. An Abort is latched for the run it was made in: nothing but the end
-// of that run clears it.
+// scan or a free-space overwrite): started, aborting, finished. Held by the
+// window's run controller (window/run_controller.h), so every handler asks the
+// same place whether something runs and whose Abort a click is. Only one
+// command runs at a time; a start request while one runs is refused. An Abort
+// is latched for the run it was made in: nothing but the end of that run
+// clears it.
+#include <chrono>
+
 namespace corvane {
 
 enum class Command { kNone, kDeleteRun, kFolderScan, kFreeSpaceWipe };
@@ -44,6 +47,28 @@ class RunScope {
  private:
   RunState& state_;
   Command command_;
+};
+
+using PumpClock = std::chrono::steady_clock::time_point (*)();
+
+// For tests: the clock every PumpPacer reads; nullptr restores the steady one.
+void SetPumpClockForTesting(PumpClock clock);
+
+// A long command lets the window's events through at most once per this much
+// of its work: pumping after every listed file would cost more than the walk.
+inline constexpr std::chrono::milliseconds kPumpInterval{20};
+
+// The clock is read at every call, cheap beside a pump: one call may stand for
+// a whole pass over a slow device as well as for one listed file.
+class PumpPacer {
+ public:
+  // The events went through just now.
+  void Restart();
+  // True, and restarted, once kPumpInterval has passed since the last pump.
+  bool Due();
+
+ private:
+  std::chrono::steady_clock::time_point last_{};
 };
 
 }  // namespace corvane

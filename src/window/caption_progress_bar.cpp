@@ -1,4 +1,4 @@
-#include "shell/caption_progress_bar.h"
+#include "window/caption_progress_bar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -73,16 +73,6 @@ void CaptionProgressBar::AnnounceIfChanged(int percentBefore) {
   if (percent() == percentBefore || !QAccessible::isActive()) return;
   QAccessibleValueChangeEvent changed(this, percent());
   QAccessible::updateAccessibility(&changed);
-}
-
-void CaptionProgressBar::setCaptionText(const QString& text) {
-  caption_ = text;
-  update();
-}
-
-void CaptionProgressBar::setTextaftercaption(const QString& text) {
-  after_ = text;
-  update();
 }
 
 int CaptionProgressBar::percent() const {

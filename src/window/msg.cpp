@@ -1,9 +1,9 @@
-#include "scan/msg.h"
+#include "window/msg.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "shell/window_manager.h"
+#include "window/window_manager.h"
 
 namespace corvane {
 
@@ -78,13 +78,10 @@ void msg::Close() {
 }
 
 void msg::Timer1_Timer() {
-  const QString text = Label1->text();
-  if (text == QLatin1String(kWaitThreeDots)) {
-    Label1->setText(QString::fromLatin1(kWaitOneDot));
-  } else if (text == QLatin1String(kWaitOneDot)) {
-    Label1->setText(QString::fromLatin1(kWaitTwoDots));
-  } else if (text == QLatin1String(kWaitTwoDots)) {
-    Label1->setText(QString::fromLatin1(kWaitThreeDots));
+  static const char* const kCycle[] = {kWaitThreeDots, kWaitOneDot, kWaitTwoDots};
+  for (size_t i = 0; i < 3; ++i) {
+    if (Label1->text() == QLatin1String(kCycle[i]))
+      return Label1->setText(QString::fromLatin1(kCycle[(i + 1) % 3]));
   }
 }
 

@@ -18,9 +18,15 @@ class CaptionProgressBar : public QWidget {
   int64_t max() const { return max_; }
   void setMax(int64_t max);
   QString captionText() const { return caption_; }
-  void setCaptionText(const QString& text);
+  void setCaptionText(const QString& text) {
+    caption_ = text;
+    update();
+  }
   QString textaftercaption() const { return after_; }
-  void setTextaftercaption(const QString& text);
+  void setTextaftercaption(const QString& text) {
+    after_ = text;
+    update();
+  }
   bool smooth() const { return true; }
 
   // Whole percent of value to maximum, clamped to 0..100.

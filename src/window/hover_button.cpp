@@ -1,4 +1,4 @@
-#include "shell/hover_button.h"
+#include "window/hover_button.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>
@@ -16,21 +16,6 @@ HoverButton::HoverButton(QWidget* parent) : QAbstractButton(parent) {
 void HoverButton::setCaption(const QString& caption) {
   caption_ = caption;
   setText(caption);  // registers the access key
-  update();
-}
-
-void HoverButton::setHovercaption(const QString& text) {
-  hovercaption_ = text;
-  update();
-}
-
-void HoverButton::setDowncaption(const QString& text) {
-  downcaption_ = text;
-  update();
-}
-
-void HoverButton::setHoverbackcolor(const QColor& color) {
-  hoverbackcolor_ = color;
   update();
 }
 

@@ -17,11 +17,20 @@ class HoverButton : public QAbstractButton {
   QString caption() const { return caption_; }
   void setCaption(const QString& caption);
   QString hovercaption() const { return hovercaption_; }
-  void setHovercaption(const QString& text);
+  void setHovercaption(const QString& text) {
+    hovercaption_ = text;
+    update();
+  }
   QString downcaption() const { return downcaption_; }
-  void setDowncaption(const QString& text);
+  void setDowncaption(const QString& text) {
+    downcaption_ = text;
+    update();
+  }
   QColor hoverbackcolor() const { return hoverbackcolor_; }
-  void setHoverbackcolor(const QColor& color);
+  void setHoverbackcolor(const QColor& color) {
+    hoverbackcolor_ = color;
+    update();
+  }
 
   // Sets `caption` and copies it into `hovercaption` and `downcaption`, so the
   // button shows the same text in every state.

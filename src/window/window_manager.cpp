@@ -1,4 +1,4 @@
-#include "shell/window_manager.h"
+#include "window/window_manager.h"
 
 #include <xcb/xcb.h>
 
