@@ -39,7 +39,7 @@ double RunThroughWindow(const std::vector<std::string>& files, const std::vector
   for (const std::string& f : files) form.List1->AddItem(f);
   for (const std::string& d : dirs) form.List2->AddItem(d);
   QCoreApplication::processEvents();
-  form.Runs.SetDriving(true);
+  form.Runs.SetAutoMode(true);
   return Seconds([&] { form.DeleteFiles_Click(); });
 }
 

@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     // Asked and run in the window, which closes when it is done.
     QTimer::singleShot(0, form.get(), [&form, &place, &wipeStatus] {
       wipeStatus = corvane::WipeFreeSpaceFromCommandLine(form->Runs, place.target, place.freeBytes);
-      if (!form->Runs.Closing()) form->close();
+      if (!form->Runs.StopRequested()) form->close();
     });
   } else {
     // Listed once the window is up, as if the user had picked them.

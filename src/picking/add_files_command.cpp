@@ -7,15 +7,15 @@
 #include "platform/path_text.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/module1.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
 void AddFilesClick(RunController& runs, cFileDialog* fileDialog) {
   // Nothing opens while the window closes or while a command runs (its pass
   // finishing after an Abort included).
-  if (fileDialog == nullptr || runs.Closing() || runs.Running()) return;
+  if (fileDialog == nullptr || runs.StopRequested() || runs.Running()) return;
   cFileDialog& dialog = *fileDialog;
   try {
     // The first write replaces whatever the flag word held.

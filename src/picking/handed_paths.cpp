@@ -3,8 +3,8 @@
 #include "scan/browse_folder_command.h"
 #include "scan/core/path_gate.h"
 #include "shell/core/module1.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
@@ -18,7 +18,7 @@ void AddHandedPaths(RunController& runs, const std::vector<std::string>& paths,
                   "original where it is."});
   }
   for (const std::string& path : paths) {
-    if (runs.Closing() || runs.Running()) break;
+    if (runs.StopRequested() || runs.Running()) break;
     const GateVerdict verdict = PassGate(path, rules);
     if (verdict.refusal) {
       refusals.Add(verdict);
@@ -33,7 +33,7 @@ void AddHandedPaths(RunController& runs, const std::vector<std::string>& paths,
   }
   // Told once the lists stand, even after a stopped listing; never to a
   // window that is closing.
-  if (!runs.Closing()) ShowRefusals(refusals.Take());
+  if (!runs.StopRequested()) ShowRefusals(refusals.Take());
 }
 
 }  // namespace corvane

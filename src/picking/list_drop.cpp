@@ -7,8 +7,8 @@
 
 #include "picking/handed_paths.h"
 #include "platform/paths.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 

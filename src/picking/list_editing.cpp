@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 

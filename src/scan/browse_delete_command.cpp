@@ -5,8 +5,8 @@
 #include "platform/modal.h"
 #include "scan/browse_folder_command.h"
 #include "shred/delete_files_command.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
@@ -21,7 +21,7 @@ std::string OthersQuestion(int64_t others) {
 void BrowseDeleteClick(RunController& runs) {
   // While a command runs (its pass finishing after an Abort included), this
   // button starts nothing: neither a chooser nor a run.
-  if (runs.Running() || runs.Closing()) return;
+  if (runs.Running() || runs.StopRequested()) return;
   const int64_t listedBefore = runs.Files().ListCount() + runs.Folders().ListCount();
   // Only a scan that ran to its end is destroyed: a cancelled choice or a
   // refused folder must not destroy what List1 held before, and an aborted
@@ -33,10 +33,10 @@ void BrowseDeleteClick(RunController& runs) {
   if (listedBefore > 0 && CurrentModal().MessageBox(OthersQuestion(listedBefore), kMbYesNo,
                                                     kDeleteQuestionTitle) != kIdYes)
     return;
-  runs.SetDriving(true);
+  runs.SetAutoMode(true);
   struct StopDriving {
     RunController& runs;
-    ~StopDriving() { runs.SetDriving(false); }
+    ~StopDriving() { runs.SetAutoMode(false); }
   } stop{runs};
   DeleteFilesClick(runs);
 }

@@ -8,9 +8,9 @@
 #include "scan/core/path_gate.h"
 #include "scan/core/tree_walk.h"
 #include "shell/core/module1.h"
-#include "window/browse_ff.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/browse_ff.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
@@ -89,7 +89,7 @@ BrowseOutcome BrowseFolderClick(RunController& runs) {
 }
 
 BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
-  if (runs.Closing()) return OrStopped(runs, BrowseOutcome::Stopped);
+  if (runs.StopRequested()) return OrStopped(runs, BrowseOutcome::Stopped);
   if (runs.Running()) return BrowseOutcome::Busy;
   const GateVerdict verdict = PassGate(chosen, ProgramGateRules(IniPath), true);
   if (verdict.refusal) {
@@ -128,7 +128,7 @@ BrowseOutcome ListFolder(RunController& runs, const std::string& chosen) {
 
   runs.Restore(Command::kFolderScan);
   runs.SetProgress(runs.ProgressMax());
-  if (!listing.unread.empty() && !runs.Closing()) ShowIncomplete(listing.unread);
+  if (!listing.unread.empty() && !runs.StopRequested()) ShowIncomplete(listing.unread);
   return OrStopped(runs, BrowseOutcome::Completed);
 }
 

@@ -11,14 +11,15 @@
 #include "picking/list_editing.h"
 #include "scan/browse_delete_command.h"
 #include "scan/browse_folder_command.h"
+#include "scan/msg.h"
+#include "shell/controls/browse_ff.h"
+#include "shell/controls/caption_progress_bar.h"
+#include "shell/controls/hover_button.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 #include "shell/form_lifecycle.h"
 #include "shred/delete_files_command.h"
 #include "shred/shreds_amount_guard.h"
-#include "window/browse_ff.h"
-#include "window/caption_progress_bar.h"
-#include "window/hover_button.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
 
 namespace corvane {
 
@@ -42,7 +43,9 @@ class Form1 : public QWidget, public WindowControls {
 
   // The long command under way, its Abort, the closing and Browse & Delete
   // flags, the controls while it runs, and what the Delete runs leave behind.
-  RunController Runs{*this, *this};
+  RunController Runs{*this, *this, [this] { return std::make_unique<msg>(this); }};
+  // The scan's wait window, once first shown.
+  msg* WaitWindow() const { return static_cast<msg*>(Runs.WaitWindow()); }
 
   // Handlers, the same ones the controls' notifications reach.
   void Form_Load() { FormLoad(*this); }

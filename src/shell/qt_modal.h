@@ -15,7 +15,7 @@ class QtModal : public Modal {
   int MessageBox(const std::string& prompt, int style, const std::string& title) override;
   std::optional<std::string> ChooseFolder(const FolderRequest& request) override;
   FileAnswer ChooseFiles(const FileRequest& request) override;
-  // Called as the run controller paces it (window/run_controller.h).
+  // Called as the run controller paces it (shell/controls/run_controller.h).
   void PumpEvents() override;
 };
 

@@ -16,8 +16,8 @@
 #include "shred/core/shred_run.h"
 #include "shred/core/survivor.h"
 #include "shred/free_space_command.h"
-#include "window/list_box.h"
-#include "window/run_controller.h"
+#include "shell/controls/list_box.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
@@ -101,12 +101,12 @@ void DeleteFilesClick(RunController& runs) {
     runs.Abort(runs.Active());
     return;
   }
-  if (runs.Running() || runs.Closing()) return;
+  if (runs.Running() || runs.StopRequested()) return;
 
   // Read once: the box is modal and the run disables the field.
   const double shreds = ParseShredCount(runs.ShredsText()).value_or(0.0);
   int answer = kIdYes;
-  if (!runs.Driving()) {
+  if (!runs.AutoMode()) {
     // Where the files lie decides what the confirmation warns of.
     std::string prompt = kDeleteQuestion;
     if (std::string folders = ChosenFoldersLine(runs.Folders().Entries()); !folders.empty())

@@ -6,7 +6,7 @@
 
 #include "platform/modal.h"
 #include "shred/core/free_space_report.h"
-#include "window/run_controller.h"
+#include "shell/controls/run_controller.h"
 
 namespace corvane {
 
@@ -28,7 +28,7 @@ WipeEnd WipeFreeSpace(RunController& runs, const std::vector<FillTarget>& target
                          return runs.PumpAndCheck() == RunCheck::kGoOn;
                        });
     const FillReport report = fill.Run();
-    if (runs.Closing()) {
+    if (runs.StopRequested()) {
       // The window is closing: no box; the fill has taken its file away again.
       runs.InterruptedRunKept.emplace();
       return WipeEnd::kStopped;

@@ -22,7 +22,7 @@ struct DeleteWindow : ScanWindow {
   DeleteWindow() {
     form.ShredsAmount->setText(QStringLiteral("1"));
     modal.onBox = [this](const testing::AskedBox&) {
-      autoModeAtMessage = form.Runs.Driving();
+      autoModeAtMessage = form.Runs.AutoMode();
       dirsAtMessage = form.List2->ListCount();
     };
   }
@@ -32,7 +32,7 @@ struct DeleteWindow : ScanWindow {
     EXPECT_EQ(modal.boxes[0].title, "Corvane - Files Deleted");
     EXPECT_EQ(modal.boxes[0].style, 0);
     EXPECT_TRUE(autoModeAtMessage);
-    EXPECT_FALSE(form.Runs.Driving());
+    EXPECT_FALSE(form.Runs.AutoMode());
     EXPECT_EQ(form.List1->ListCount(), 0);
     EXPECT_EQ(form.List2->ListCount(), 0);
   }
@@ -108,7 +108,7 @@ TEST(BrowseDelete, AsksBeforeDestroyingWhatWasListedBefore) {
         << w.modal.boxes[0].prompt;
     EXPECT_EQ(EntryExists(keep), c.answer == kIdNo);
     EXPECT_EQ(EntryExists(junk), c.answer == kIdNo);
-    EXPECT_FALSE(w.form.Runs.Driving());
+    EXPECT_FALSE(w.form.Runs.AutoMode());
   }
 }
 
@@ -124,7 +124,7 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
     BrowseDeleteClick(w.form.Runs);
     EXPECT_TRUE(w.modal.boxes.empty());
     EXPECT_EQ(w.form.List1->ListCount(), 1);
-    EXPECT_FALSE(w.form.Runs.Driving());
+    EXPECT_FALSE(w.form.Runs.AutoMode());
   }
   for (int pump : {2, 4}) {  // Abort in the directory phase, then in the file phase.
     DeleteWindow w;
@@ -136,7 +136,7 @@ TEST(BrowseDelete, DeletesNothingWhenCancelledAbortedOrClosed) {
     BrowseDeleteClick(w.form.Runs);
     ASSERT_EQ(w.modal.boxes.size(), 1u);
     EXPECT_EQ(w.modal.boxes[0].prompt, "File List Building Process Aborted!");
-    EXPECT_FALSE(w.form.Runs.Driving());
+    EXPECT_FALSE(w.form.Runs.AutoMode());
   }
   {  // The window closed during the scan.
     DeleteWindow w;

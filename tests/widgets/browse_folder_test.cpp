@@ -7,7 +7,7 @@
 #include "scan_test_support.h"
 #include "support/temp_dir.h"
 #include "support/without_mode_override.h"
-#include "window/msg.h"
+#include "scan/msg.h"
 
 namespace corvane {
 namespace {
@@ -27,7 +27,7 @@ void ExpectIdle(const Form1& form) {
   for (HoverButton* b : {form.AddFiles, form.DeleteFiles, form.BrowseDelete, form.BrowseFolder})
     EXPECT_TRUE(b->isEnabled());
   EXPECT_EQ(form.windowTitle(), "Corvane Version 1.0 By Halvek");
-  EXPECT_TRUE(form.Runs.WaitWindow() == nullptr || !form.Runs.WaitWindow()->isVisible());
+  EXPECT_TRUE(form.WaitWindow() == nullptr || !form.WaitWindow()->isVisible());
   EXPECT_FALSE(form.Runs.Running());
 }
 
@@ -54,8 +54,8 @@ TEST(BrowseFolder, ListsTheTreeBreadthFirstAndASecondScanAppends) {
     EXPECT_FALSE(form.DeleteFiles->isEnabled());
     EXPECT_FALSE(form.BrowseDelete->isEnabled());
     EXPECT_EQ(form.windowTitle(), "Building Directory List. Please Wait...");
-    ASSERT_TRUE(form.Runs.WaitWindow());
-    EXPECT_TRUE(form.Runs.WaitWindow()->isVisible());
+    ASSERT_TRUE(form.WaitWindow());
+    EXPECT_TRUE(form.WaitWindow()->isVisible());
     EXPECT_EQ(w.Entries(form.List2), std::vector<std::string>{r});
   };
 
@@ -108,7 +108,7 @@ TEST(BrowseFolder, CancelledChoiceChangesNothingAndAnEmptyMaskListsNoFile) {
   EXPECT_EQ(form.windowTitle(), "Corvane By Halvek");
   EXPECT_EQ(form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   EXPECT_EQ(w.modal.pumps, 0);
-  EXPECT_FALSE(form.Runs.WaitWindow());
+  EXPECT_FALSE(form.WaitWindow());
 
   form.FileSpecific->setText(QString());
   w.modal.folders = {t / "R"};
@@ -119,7 +119,7 @@ TEST(BrowseFolder, CancelledChoiceChangesNothingAndAnEmptyMaskListsNoFile) {
   EXPECT_EQ(form.ProgressBar1->value(), 0);
 
   // A cancel while the window is closing still lets it close.
-  form.Runs.SetClosing();
+  form.Runs.SetStopRequested();
   w.modal.folders = {std::nullopt};
   EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Stopped);
   EXPECT_FALSE(form.isVisible());
@@ -148,7 +148,7 @@ TEST(BrowseFolder, AbortInEitherPhaseEmptiesBothLists) {
     };
     bool waitClosedAtMessage = false;
     w.modal.onBox = [&](const testing::AskedBox&) {
-      waitClosedAtMessage = !form.Runs.WaitWindow()->isVisible();
+      waitClosedAtMessage = !form.WaitWindow()->isVisible();
     };
     EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Aborted);
     EXPECT_EQ(w.modal.pumps, abortAt);
@@ -179,9 +179,9 @@ TEST(BrowseFolder, ClosingTheWindowInEitherPhaseStopsWithoutAMessage) {
     EXPECT_EQ(BrowseFolderClick(form.Runs), BrowseOutcome::Stopped);
     EXPECT_EQ(w.modal.pumps, std::max(closeAt, 2));  // the start pump is not tested
     EXPECT_TRUE(w.modal.boxes.empty());
-    EXPECT_TRUE(form.Runs.Closing());
+    EXPECT_TRUE(form.Runs.StopRequested());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.Runs.WaitWindow()->isVisible());
+    EXPECT_FALSE(form.WaitWindow()->isVisible());
     EXPECT_EQ(form.BrowseFolder->caption(), "&Browse For A Folder To Delete");
   }
 }

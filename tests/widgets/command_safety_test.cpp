@@ -309,13 +309,13 @@ TEST(CloseOnSignal, SigtermWhileADialogIsOpenClosesAfterIt) {
     ::raise(SIGTERM);
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(form->Runs.Closing());
+    EXPECT_FALSE(form->Runs.StopRequested());
   };
   form->AddFiles_Click();
   EXPECT_EQ(form->List1->ListCount(), 1);
   for (int i = 0; i < 5 && form->isVisible(); ++i) QCoreApplication::processEvents();
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(form->Runs.Closing());
+  EXPECT_TRUE(form->Runs.StopRequested());
   EXPECT_NE(form->FileDialog, nullptr);
 }
 

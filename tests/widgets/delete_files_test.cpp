@@ -241,7 +241,7 @@ TEST_F(DeleteRun, EmptyListsAskThenSayThereIsNothing) {
   EXPECT_EQ(Prompts(), (std::vector<std::string>{kConfirm}));
 
   modal.boxes.clear();
-  form.Runs.SetDriving(true);
+  form.Runs.SetAutoMode(true);
   form.DeleteFiles_Click();
   EXPECT_EQ(Prompts(), (std::vector<std::string>{"No Files To Delete!"}));
   EXPECT_EQ(modal.pumps, 0);

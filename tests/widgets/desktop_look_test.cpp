@@ -11,7 +11,7 @@
 
 #include "shell/form1.h"
 #include "shell/qt_modal.h"
-#include "window/msg.h"
+#include "scan/msg.h"
 
 namespace corvane {
 namespace {

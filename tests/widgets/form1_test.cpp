@@ -64,9 +64,9 @@ TEST(Form1Layout, InitialStateMatchesTheDesign) {
   EXPECT_EQ(form.ProgressBar1->shownText(), "");
   EXPECT_EQ(form.ProgressBar1->textaftercaption(), "%");
   EXPECT_TRUE(form.ProgressBar1->font().bold());
-  EXPECT_FALSE(form.Runs.Closing());
+  EXPECT_FALSE(form.Runs.StopRequested());
   EXPECT_FALSE(form.Runs.Running());
-  EXPECT_FALSE(form.Runs.Driving());
+  EXPECT_FALSE(form.Runs.AutoMode());
 
   // Tab order and the focus starting on the file list.
   QWidget* expected[] = {form.List1,        form.AddFiles,     form.BrowseFolder, form.DeleteFiles,

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "window/list_box.h"
+#include "shell/controls/list_box.h"
 
 namespace corvane::testing {
 

@@ -1,4 +1,4 @@
-#include "window/msg.h"
+#include "scan/msg.h"
 
 #include <gtest/gtest.h>
 

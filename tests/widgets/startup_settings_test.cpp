@@ -62,7 +62,7 @@ Started StartAndClose(std::deque<int> answers = {}) {
   Started result{form->ShredsAmount->text().toStdString(), form->FileSpecific->text().toStdString(),
                  watcher.seen};
   EXPECT_TRUE(form->close());
-  EXPECT_TRUE(form->Runs.Closing());
+  EXPECT_TRUE(form->Runs.StopRequested());
   EXPECT_NE(form->FileDialog, nullptr);  // kept until the window is destroyed
   return result;
 }
@@ -200,7 +200,7 @@ TEST(StartupSettings, ATerminationSignalClosesTheWindowAndSaves) {
   ::raise(SIGTERM);
   for (int i = 0; i < 100 && form->isVisible(); ++i) QTest::qWait(10);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(form->Runs.Closing());
+  EXPECT_TRUE(form->Runs.StopRequested());
   EXPECT_EQ(ReadFile(IniPath), "[Settings]\nShredsAmount=9\nFileSpecific=*.*\n");
 }
 

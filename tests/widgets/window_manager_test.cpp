@@ -13,7 +13,7 @@
 #include "scan_test_support.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
-#include "window/msg.h"
+#include "scan/msg.h"
 
 namespace corvane {
 namespace {
@@ -62,7 +62,7 @@ TEST(UnderWindowManager, TheWaitWindowStaysWithCorvane) {
   w.modal.onPump = [&](int n) {
     if (n != 1) return;  // the pump right after the wait window was shown
     checked = true;
-    msg& wait = *w.form.Runs.WaitWindow();
+    msg& wait = *w.form.WaitWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&wait, kPatience));
     const unsigned long id = wait.winId();
     std::string props = RunCommand("xprop -id " + std::to_string(id));

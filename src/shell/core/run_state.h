@@ -1,7 +1,7 @@
 #pragma once
 // The life cycle of the window's one long command (a Delete run, a folder
 // scan or a free-space overwrite): started, aborting, finished. Held by the
-// window's run controller (window/run_controller.h), so every handler asks the
+// window's run controller (shell/controls/run_controller.h), so every handler asks the
 // same place whether something runs and whose Abort a click is. Only one
 // command runs at a time; a start request while one runs is refused. An Abort
 // is latched for the run it was made in: nothing but the end of that run

@@ -1,4 +1,4 @@
-#include "window/caption_progress_bar.h"
+#include "shell/controls/caption_progress_bar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

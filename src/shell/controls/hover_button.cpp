@@ -1,4 +1,4 @@
-#include "window/hover_button.h"
+#include "shell/controls/hover_button.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>

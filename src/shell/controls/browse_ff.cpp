@@ -1,4 +1,4 @@
-#include "window/browse_ff.h"
+#include "shell/controls/browse_ff.h"
 
 #include <exception>
 

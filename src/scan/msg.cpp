@@ -1,9 +1,9 @@
-#include "window/msg.h"
+#include "scan/msg.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "window/window_manager.h"
+#include "shell/controls/window_manager.h"
 
 namespace corvane {
 

@@ -9,13 +9,15 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "shell/controls/wait_screen.h"
+
 namespace corvane {
 
 inline constexpr char kWaitThreeDots[] = "Building Directory List. Please Wait...";
 inline constexpr char kWaitOneDot[] = "Building Directory List. Please Wait.";
 inline constexpr char kWaitTwoDots[] = "Building Directory List. Please Wait..";
 
-class msg : public QWidget {
+class msg : public QWidget, public WaitScreen {
   Q_OBJECT
  public:
   // With an owner, the window is its tool window: it stays out of the taskbar
@@ -24,9 +26,9 @@ class msg : public QWidget {
 
   // Shows the window, starting again at three dots, and starts both timers.
   // The caller goes on at once.
-  void Show();
+  void Show() override;
   // Hides the window and stops its timers; nothing happens when it is closed.
-  void Close();
+  void Close() override;
 
   // The timers' ticks, also callable directly.
   void Timer1_Timer();  // next step of the dots

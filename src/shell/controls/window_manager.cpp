@@ -1,4 +1,4 @@
-#include "window/window_manager.h"
+#include "shell/controls/window_manager.h"
 
 #include <xcb/xcb.h>
 

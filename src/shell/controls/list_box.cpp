@@ -1,4 +1,4 @@
-#include "window/list_box.h"
+#include "shell/controls/list_box.h"
 
 #include <QKeyEvent>
 #include <QPainter>

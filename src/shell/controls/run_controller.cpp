@@ -1,8 +1,8 @@
-#include "window/run_controller.h"
+#include "shell/controls/run_controller.h"
 
 #include "platform/modal.h"
-#include "window/hover_button.h"
-#include "window/list_box.h"
+#include "shell/controls/hover_button.h"
+#include "shell/controls/list_box.h"
 
 namespace corvane {
 
@@ -32,7 +32,7 @@ bool RunController::Begin(Command command) {
   SetControls(command, true, kAbortCaption);
   if (command == Command::kFolderScan) {
     window_.setWindowTitle(QStringLiteral("Building Directory List. Please Wait..."));
-    if (!wait_) wait_ = std::make_unique<msg>(&window_);
+    if (!wait_) wait_ = makeWait_();
     wait_->Show();
   }
   pacer_.Restart();

@@ -4,18 +4,19 @@
 // window is closing or Browse & Delete drives, the controls while each command
 // runs, and the one pump-and-checkpoint.
 #include <QLineEdit>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "scan/core/path_gate.h"
+#include "shell/controls/caption_progress_bar.h"
+#include "shell/controls/wait_screen.h"
 #include "shell/core/run_state.h"
 #include "shred/core/run_host.h"
 #include "shred/core/run_ledger.h"
 #include "shred/core/survivor.h"
-#include "window/caption_progress_bar.h"
-#include "window/msg.h"
 
 namespace corvane {
 
@@ -40,18 +41,21 @@ struct WindowControls {
 // To the Delete run it is the RunHost, paced as PumpAndCheck is.
 class RunController : public RunHost {
  public:
-  // `controls` are `window`'s, which outlives this.
-  RunController(QWidget& window, const WindowControls& controls) : window_(window), c_(controls) {}
+  // `controls` are `window`'s, which outlives this; `makeWait` makes the
+  // scan's wait window when it is first needed.
+  RunController(QWidget& window, const WindowControls& controls,
+                std::function<std::unique_ptr<WaitScreen>()> makeWait)
+      : window_(window), c_(controls), makeWait_(std::move(makeWait)) {}
 
   bool Running() const { return state_.Running(); }
   Command Active() const { return state_.Active(); }
   bool Aborting() const { return state_.Aborting(); }
   // Every command stops at its next checkpoint, and none starts.
-  bool Closing() const { return closing_; }
-  void SetClosing() { closing_ = true; }
+  bool StopRequested() const { return closing_; }
+  void SetStopRequested() { closing_ = true; }
   // Browse & Delete drives the Delete run, which then asks no confirmation.
-  bool Driving() const { return driving_; }
-  void SetDriving(bool driving) { driving_ = driving; }
+  bool AutoMode() const { return driving_; }
+  void SetAutoMode(bool driving) { driving_ = driving; }
 
   // Starts `command` with the controls as it runs them; false, with nothing
   // changed, while another runs or the window closes.
@@ -70,7 +74,7 @@ class RunController : public RunHost {
   // scan destroys nothing and a free-space fill takes its file away again:
   // they stop at their next checkpoint unasked. False when the window stays.
   bool MayClose(bool ask);
-  // A closing window goes, whoever started the close. Returns Closing().
+  // A closing window goes, whoever started the close. Returns StopRequested().
   bool FinishClosing();
 
   // Lets the events through once kPumpInterval has passed; then what now.
@@ -102,7 +106,7 @@ class RunController : public RunHost {
   // The window's handle, the owner of its dialogs.
   intptr_t Owner() const { return static_cast<intptr_t>(window_.winId()); }
   // The scan's wait window, once first shown.
-  msg* WaitWindow() const { return wait_.get(); }
+  WaitScreen* WaitWindow() const { return wait_.get(); }
   // Once the directories are read: the wait window closes, the title is back.
   void EndWait();
 
@@ -122,7 +126,8 @@ class RunController : public RunHost {
   PumpPacer pacer_;
   bool closing_ = false;
   bool driving_ = false;
-  std::unique_ptr<msg> wait_;
+  std::function<std::unique_ptr<WaitScreen>()> makeWait_;
+  std::unique_ptr<WaitScreen> wait_;
 };
 
 // Shows the box the gate's refusals make, when there is one.
