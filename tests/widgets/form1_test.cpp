@@ -104,6 +104,20 @@ TEST(Form1Layout, DirectoryListIsNeverShownOrFocused) {
   }
 }
 
+// A pump that outlasts the interval (a long list laid out) still leaves the
+// command the next interval's work before the next pump.
+TEST(RunController, PacesFromThePumpsEnd) {
+  static std::chrono::steady_clock::time_point now{};
+  testing::ScriptedModal modal;
+  SetPumpClockForTesting([] { return now; });
+  Form1 form;
+  modal.onPump = [](int) { now += 5 * kPumpInterval; };
+  now += kPumpInterval;
+  form.Runs.Pump();
+  form.Runs.Pump();
+  EXPECT_EQ(modal.pumps, 1);
+}
+
 TEST(HoverButton, CaptionsFollowAndDisabledButtonsStartNothing) {
   testing::ScriptedModal modal;
   Form1 form;

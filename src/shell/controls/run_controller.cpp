@@ -77,7 +77,11 @@ void RunController::PumpNow() {
 }
 
 void RunController::Pump() {
-  if (pacer_.Due()) CurrentModal().PumpEvents();
+  if (!pacer_.Due()) return;
+  CurrentModal().PumpEvents();
+  // Counted from the pump's end: a pump slower than the interval (laying out
+  // a long list) must still leave the command its share of the time.
+  pacer_.Restart();
 }
 
 RunCheck RunController::Check() {
