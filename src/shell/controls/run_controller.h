@@ -77,13 +77,9 @@ class RunController : public RunHost {
   // A closing window goes, whoever started the close. Returns StopRequested().
   bool FinishClosing();
 
-  // Lets the events through once kPumpInterval has passed; then what now.
-  RunCheck PumpAndCheck() {
-    Pump();
-    return Check();
-  }
   // Lets the events through now: the start of a run must show at once.
   void PumpNow();
+  // Lets the events through once kPumpInterval has passed since the last.
   void Pump() override;
   // A closing window comes before an Abort.
   RunCheck Check() override;

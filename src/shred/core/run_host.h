@@ -25,6 +25,11 @@ class RunHost {
   virtual void Pump() = 0;
   // What the run must do now; a closing window comes before an Abort.
   virtual RunCheck Check() = 0;
+  // Every command's checkpoint: the events through, then what now.
+  RunCheck PumpAndCheck() {
+    Pump();
+    return Check();
+  }
 };
 
 // How a run ended and what it left.

@@ -33,9 +33,9 @@ void ShredRun::PumpNowAndThen() {
 }
 
 RunCheck ShredRun::Checkpoint() {
-  host_->Pump();
+  const RunCheck check = host_->PumpAndCheck();
   last_pump_ = std::chrono::steady_clock::now();
-  return host_->Check();
+  return check;
 }
 
 RunOutcome ShredRun::Destroy(const std::vector<ListedEntry>& files,
