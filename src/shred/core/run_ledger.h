@@ -8,8 +8,6 @@
 // run really has it (a file that did not fit a batch is offered again and
 // must not be mistaken for its own duplicate).
 #include <cstdint>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "platform/entry_id.h"
@@ -32,28 +30,30 @@ class RunLedger {
   void MarkDestroyed(const EntryId& id);
   // True when Corvane destroyed the object listed as `id`.
   bool Destroyed(const EntryId& id) const;
-  void Clear() { marks_.clear(); }
+  void Clear();
 
  private:
+  static constexpr uint32_t kNoMark = UINT32_MAX;
   struct Mark {
     EntryId id;
-    bool read = false;
     uint32_t takenIn = 0;  // runs
     uint32_t settledIn = 0;
+    uint32_t next = kNoMark;  // the next mark of the same bucket, in the order taken
+    bool read = false;
     bool destroyed = false;
     uint64_t destroyedAt = 0;  // real-time nanoseconds
   };
   enum class Sought { kTaken, kSettled, kDestroyed };
   const Mark* Find(const EntryId& id, Sought sought) const;
   Mark& MarkOf(const EntryId& id, bool read);
-  struct Hash {
-    size_t operator()(const std::pair<uint32_t, uint64_t>& key) const {
-      return std::hash<uint64_t>{}(key.second ^ (uint64_t{key.first} << 40));
-    }
-  };
+  size_t BucketOf(const EntryId& id) const;
+  void Grow();
   // By device and inode number: a listing by folder entry is matched by the
-  // object's birth, which only the run reads.
-  std::unordered_map<std::pair<uint32_t, uint64_t>, std::vector<Mark>, Hash> marks_;
+  // object's birth, which only the run reads. A million files make two
+  // million marks, so they lie in one array chained by index, without a
+  // node of their own.
+  std::vector<Mark> marks_;
+  std::vector<uint32_t> buckets_;  // the first mark of each bucket
   uint32_t run_ = 0;
 };
 
