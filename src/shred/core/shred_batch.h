@@ -65,6 +65,8 @@ class ShredBatch {
   // One wait for the pass just written, on a thread of its own while the
   // window breathes; false when told to stop meanwhile.
   bool MakeDurable();
+  // Every file's last checks and unlink, the batch shared between two threads.
+  void FinishAll();
   bool WaitFor(std::vector<ShredFile*>& open);
 
   ShredEngine& engine_;

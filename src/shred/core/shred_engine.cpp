@@ -23,7 +23,9 @@ ShredEngine::ShredEngine(std::function<void()> between_chunks, std::function<boo
     : between_chunks_(std::move(between_chunks)), stop_(std::move(stop)) {}
 
 void ShredEngine::Hook(ShredStep step) {
-  if (before_step) before_step(step);
+  if (!before_step) return;
+  std::lock_guard<std::mutex> lock(hook_mutex_);
+  before_step(step);
 }
 
 bool ShredEngine::Breathe() {

@@ -22,6 +22,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -80,7 +81,8 @@ class ShredEngine {
   // Overwrites the open file once, without waiting for the device. False
   // when `stop` ended the pass with the file partly overwritten.
   bool Write(ShredFile& file);
-  // After the last pass: truncates the file and removes its name.
+  // After the last pass: truncates the file and removes its name. Two files
+  // may be finished at once on two threads.
   void Finish(ShredFile& file);
   // Lets the window breathe; true when the caller must stop.
   bool Breathe();
@@ -106,6 +108,7 @@ class ShredEngine {
   bool Drain(ShredFile& file);
   void Hook(ShredStep step);
 
+  std::mutex hook_mutex_;  // Finish runs on two threads; a test's hook on one at a time
   std::function<void()> between_chunks_;
   std::function<bool()> stop_;
   std::unique_ptr<PatternSource> pattern_;
