@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 
 #include "platform/paths.h"
 
@@ -28,15 +29,19 @@ QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
 
 void ListBoxModel::Append(ListedEntry entry) {
   entries_.push_back(std::move(entry));
-  if (!publish_queued_) {
-    publish_queued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          publish_queued_ = false;
-          Publish();
-        },
-        Qt::QueuedConnection);
+  if (publish_queued_) return;
+  publish_queued_ = true;
+  auto publish = [this] {
+    publish_queued_ = false;
+    Publish();
+  };
+  const qint64 wait = published_ < kRowsShownAtOnce || !since_publish_.isValid()
+                          ? 0
+                          : kLongListPublishMs - since_publish_.elapsed();
+  if (wait <= 0) {
+    QMetaObject::invokeMethod(this, publish, Qt::QueuedConnection);
+  } else {
+    QTimer::singleShot(static_cast<int>(wait), this, publish);
   }
 }
 
@@ -46,6 +51,7 @@ void ListBoxModel::Publish() {
                   static_cast<int>(entries_.size() - 1));
   published_ = entries_.size();
   endInsertRows();
+  since_publish_.start();
 }
 
 void ListBoxModel::RemoveAt(int64_t index) {

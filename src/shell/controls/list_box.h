@@ -3,6 +3,7 @@
 // holds them). The text shown is only a display form. No 16-bit limit: appending
 // costs the same whatever the length of the list.
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QListView>
 #include <string>
 #include <vector>
@@ -32,9 +33,15 @@ class ListBoxModel : public QAbstractListModel {
   const std::vector<ListedEntry>& Entries() const { return entries_; }
 
  private:
+  // Each publication lays every row out again, so a long list that grows is
+  // shown anew at most this often; a short one at the next event.
+  static constexpr size_t kRowsShownAtOnce = 10000;
+  static constexpr qint64 kLongListPublishMs = 250;
+
   std::vector<ListedEntry> entries_;
   size_t published_ = 0;  // rows the views know of
   bool publish_queued_ = false;
+  QElapsedTimer since_publish_;
 };
 
 class ListBox : public QListView {
