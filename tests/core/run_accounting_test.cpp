@@ -113,6 +113,25 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
   EXPECT_TRUE(EntryExists(t / "empty"));
 }
 
+// The ledger over many entries, across its growth: each is found again by
+// its own identity only, and a new run starts with none taken.
+TEST(RunAccounting, TheLedgerKeepsEveryEntryItTook) {
+  RunLedger ledger;
+  auto id = [](uint64_t ino, uint64_t stamp) { return EntryId{7, Stamp::kBirth, ino, stamp}; };
+  ledger.BeginRun();
+  constexpr uint64_t kEntries = 5000;
+  for (uint64_t i = 0; i < kEntries; ++i) ledger.Take(id(i * 4096, 1), true);
+  for (uint64_t i = 0; i < kEntries; i += 2) ledger.MarkDestroyed(id(i * 4096, 1));
+  for (uint64_t i = 0; i < kEntries; ++i) {
+    ASSERT_TRUE(ledger.TakenInRun(id(i * 4096, 1))) << i;
+    ASSERT_FALSE(ledger.TakenInRun(id(i * 4096, 2))) << i;  // a reused inode number
+    ASSERT_EQ(ledger.Destroyed(id(i * 4096, 1)), i % 2 == 0) << i;
+  }
+  ledger.BeginRun();
+  EXPECT_FALSE(ledger.TakenInRun(id(0, 1)));
+  EXPECT_TRUE(ledger.Destroyed(id(0, 1)));
+}
+
 // An overlay's lower-layer file is never opened for writing (that would copy
 // it up) and stays, as it was; a file made in the upper layer goes. Over a
 // lower layer that gives the overlay no file handles (ramfs), the open that
