@@ -113,6 +113,25 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
   EXPECT_TRUE(EntryExists(t / "empty"));
 }
 
+// One object listed twice in a batch, by a walk and by a pick, goes under
+// one listing and the other is its duplicate, whichever of the batch's two
+// threads reached it first. Here the walked name was taken away before.
+TEST(RunAccounting, AnObjectGoneUnderItsOtherListingIsNotNamed) {
+  TempDir t;
+  const std::string walked = t.Write("w/a", "x"), picked = t / "b";
+  ASSERT_EQ(::link(walked.c_str(), picked.c_str()), 0);
+  const TreeListing listing = Walk(t / "w");
+  ASSERT_EQ(listing.files.size(), 1u);
+  const ListedEntry pick = IdentifyPath(picked).value();
+  ASSERT_EQ(::unlink(walked.c_str()), 0);
+  RunLedger ledger;
+  ShredRun run(1, false, &ledger);
+  const RunOutcome out = testing::Destroy(run, {listing.files[0], pick}, {});
+  EXPECT_TRUE(out.files.empty()) << DescribeReason(out.files[0]);
+  EXPECT_EQ(out.files_listed, 1);
+  EXPECT_FALSE(EntryExists(picked));
+}
+
 // The ledger over many entries, across its growth: each is found again by
 // its own identity only, and a new run starts with none taken.
 TEST(RunAccounting, TheLedgerKeepsEveryEntryItTook) {

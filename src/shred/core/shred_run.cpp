@@ -146,17 +146,24 @@ bool ShredRun::AddFile(const ListedEntry& file) {
 
 std::vector<std::pair<size_t, Survivor>> ShredRun::EndBatch(bool stopped) {
   if (stopped) batch_.Stop();
-  std::vector<std::pair<size_t, Survivor>> left;
   const std::vector<ShredFile>& files = batch_.files();
-  for (size_t i = 0; i < files.size(); ++i) {
-    const ShredFile& file = files[i];
-    // A stop names only what it left partly overwritten, but what the last
-    // pass destroyed before it is remembered all the same.
-    if (stopped && file.state != FileState::kGone &&
-        file.reason != SurvivalReason::kPartlyOverwritten)
-      continue;
-    if (std::optional<Survivor> survivor = OutcomeOf(file))
-      left.emplace_back(i, std::move(*survivor));
+  std::vector<std::optional<Survivor>> outcomes(files.size());
+  // What went is settled first: an object listed twice in one batch may have
+  // gone under either listing, as two threads finish a batch, and the other
+  // listing is its duplicate, not an entry that is no longer there.
+  for (bool gone : {true, false}) {
+    for (size_t i = 0; i < files.size(); ++i) {
+      const ShredFile& file = files[i];
+      if ((file.state == FileState::kGone) != gone) continue;
+      // A stop names only what it left partly overwritten, but what the last
+      // pass destroyed before it is remembered all the same.
+      if (stopped && !gone && file.reason != SurvivalReason::kPartlyOverwritten) continue;
+      outcomes[i] = OutcomeOf(file);
+    }
+  }
+  std::vector<std::pair<size_t, Survivor>> left;
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (outcomes[i]) left.emplace_back(i, std::move(*outcomes[i]));
   }
   batch_.Clear();
   return left;
