@@ -113,23 +113,30 @@ TEST(RunAccounting, KeptEntriesSayWhy) {
   EXPECT_TRUE(EntryExists(t / "empty"));
 }
 
-// One object listed twice in a batch, by a walk and by a pick, goes under
-// one listing and the other is its duplicate, whichever of the batch's two
-// threads reached it first. Here the walked name was taken away before.
-TEST(RunAccounting, AnObjectGoneUnderItsOtherListingIsNotNamed) {
-  TempDir t;
-  const std::string walked = t.Write("w/a", "x"), picked = t / "b";
-  ASSERT_EQ(::link(walked.c_str(), picked.c_str()), 0);
-  const TreeListing listing = Walk(t / "w");
-  ASSERT_EQ(listing.files.size(), 1u);
-  const ListedEntry pick = IdentifyPath(picked).value();
-  ASSERT_EQ(::unlink(walked.c_str()), 0);
-  RunLedger ledger;
-  ShredRun run(1, false, &ledger);
-  const RunOutcome out = testing::Destroy(run, {listing.files[0], pick}, {});
-  EXPECT_TRUE(out.files.empty()) << DescribeReason(out.files[0]);
-  EXPECT_EQ(out.files_listed, 1);
-  EXPECT_FALSE(EntryExists(picked));
+// One object listed under two names goes under both, and counts once:
+// two hard links in one walk, or a walked name taken away before the run and
+// the other name picked. Whichever of the batch's two threads reaches the
+// object first, the other listing is its duplicate, never a survivor.
+TEST(RunAccounting, AnObjectListedUnderTwoNamesGoesUnderBoth) {
+  for (const bool picked : {false, true}) {
+    TempDir t;
+    const std::string walked = t.Write("w/a", "x"), other = t / (picked ? "b" : "w/b");
+    ASSERT_EQ(::link(walked.c_str(), other.c_str()), 0);
+    std::vector<ListedEntry> files;
+    for (const ListedEntry& file : Walk(t / "w").files) files.push_back(file);
+    if (picked) {
+      files.push_back(IdentifyPath(other).value());
+      ASSERT_EQ(::unlink(walked.c_str()), 0);
+    }
+    ASSERT_EQ(files.size(), 2u);
+    RunLedger ledger;
+    ShredRun run(1, false, &ledger);
+    const RunOutcome out = testing::Destroy(run, files, {});
+    EXPECT_TRUE(out.files.empty()) << DescribeReason(out.files[0]);
+    EXPECT_EQ(out.files_listed, 1);
+    EXPECT_FALSE(EntryExists(walked)) << picked;
+    EXPECT_FALSE(EntryExists(other)) << picked;
+  }
 }
 
 // The ledger over many entries, across its growth: each is found again by

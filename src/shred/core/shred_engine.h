@@ -53,8 +53,7 @@ struct ShredFile {
   FileState state = FileState::kInProgress;
   SurvivalReason reason = SurvivalReason::kOther;
   int error = 0;
-  bool touched = false;    // some of its content was overwritten already
-  bool duplicate = false;  // listed again: its first listing speaks for it
+  bool touched = false;  // some of its content was overwritten already
   // Where its old content may survive once it is gone (FileSystemTally).
   std::optional<size_t> risk_place;
 };

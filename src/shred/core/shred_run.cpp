@@ -110,13 +110,9 @@ bool ShredRun::AddFile(const ListedEntry& file) {
   ShredFile added;
   added.path = file.path;
   added.id = file.id;
-  if (ledger_->TakenInRun(file.id)) {
-    ++duplicate_files_;
-    added.duplicate = true;
-    added.state = FileState::kGone;
-    batch_.AddSettled(std::move(added));
-    return true;
-  }
+  // An object listed again goes through the run again: under another name
+  // (a hard link) that name must go too, and the same name is found gone.
+  // Either way the end of its batch counts the object once.
   if (file.id == EntryId{}) {
     // Listed while it could not be read: nothing is done to it. Only the
     // report looks whether something is there now.
@@ -181,7 +177,6 @@ std::optional<Survivor> ShredRun::Settle(const EntryId& id, std::optional<Surviv
 std::optional<Survivor> ShredRun::OutcomeOf(const ShredFile& file) {
   switch (file.state) {
     case FileState::kGone:
-      if (file.duplicate) return std::nullopt;
       if (!ledger_->SettleOnce(file.id, file.read)) break;
       if (file.risk_place) file_systems_.Count(*file.risk_place);
       return Settle(file.id, std::nullopt);
